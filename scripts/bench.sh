@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release and runs them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh build
+
+build=build-bench
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF \
+      -DVELMORA_BENCHMARKS=ON
+cmake --build "$build" -j "$(nproc)"
+"$build/velmora_bench" "$@"

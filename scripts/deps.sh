@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the given group needs, when missing.
+#   deps.sh build   - compiler, CMake, GoogleTest, Google Benchmark, SDL2, libpng
+#   deps.sh e2e     - the X server and tools the end-to-end test drives
+set -euo pipefail
+
+build_pkgs=(cmake g++ ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+            libsdl2-dev libpng-dev)
+e2e_pkgs=(xvfb xdotool imagemagick x11-utils)
+
+wanted=()
+for group in "$@"; do
+    case "$group" in
+        build) wanted+=("${build_pkgs[@]}") ;;
+        e2e) wanted+=("${e2e_pkgs[@]}") ;;
+        *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
+    esac
+done
+
+missing=()
+for pkg in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$pkg")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds every test with AddressSanitizer and UndefinedBehaviorSanitizer and
+# runs the whole suite through CTest.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh build e2e
+
+build=build-test
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON \
+      -DVELMORA_TESTS=ON -DVELMORA_BENCHMARKS=OFF
+cmake --build "$build" -j "$(nproc)"
+export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
