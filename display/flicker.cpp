@@ -1,0 +1,76 @@
+#include "display/flicker.h"
+
+#include <utility>
+
+namespace velmora::display {
+
+using namespace platform;
+
+namespace {
+
+constexpr const char* kBitmapName = "ALL";
+
+void Attach(DirectDrawSurface* primary, DirectDrawPalette* palette) {
+    if (primary != nullptr && palette != nullptr) {
+        primary->SetPalette(palette);
+    }
+}
+
+}  // namespace
+
+void CreateFlickerPalettes(FlickerPalettes& flicker, Kernel& kernel, DirectDraw* directDraw,
+                           DirectDrawSurface* primary, stereo::RandomGenerator& random,
+                           std::uint32_t calendarSeconds) {
+    flicker.slots[0] = LoadPaletteFromBitmap(kernel, directDraw, kBitmapName);
+    Attach(primary, flicker.slots[0]);
+
+    // Without a readable base palette the shuffles start from the same
+    // entries read straight from the bitmap.
+    if (flicker.slots[0] == nullptr ||
+        flicker.slots[0]->GetEntries(0, 0, 256, flicker.working.data()) != DD_OK) {
+        flicker.working = ReadPaletteTable(kernel, kBitmapName);
+    }
+
+    random.Seed(calendarSeconds);
+
+    for (int k = kFlickerSlots - 1; k >= 1; --k) {
+        DirectDrawPalette* palette = LoadPaletteFromBitmap(kernel, directDraw, kBitmapName);
+        flicker.slots[static_cast<std::size_t>(k)] = palette;
+        Attach(primary, palette);
+        // The shuffle runs even for a missing slot, so the random sequence
+        // (and with it the pattern tile) does not depend on it.
+        for (int n = 255; n >= 1; --n) {
+            const int j = random.Next() * n / stereo::RandomGenerator::kMax;
+            std::swap(flicker.working[static_cast<std::size_t>(n)],
+                      flicker.working[static_cast<std::size_t>(j)]);
+        }
+        if (palette != nullptr) {
+            palette->SetEntries(0, 0, 256, flicker.working.data());
+        }
+    }
+}
+
+void AdvanceFlicker(FlickerPalettes& flicker, DirectDrawSurface* primary,
+                    std::int32_t flickerMode) {
+    if (flicker.cursor < 0 || flicker.cursor >= kFlickerSlots) {
+        flicker.cursor = 0;
+    }
+    if (flickerMode != 0) {
+        Attach(primary, flicker.slots[static_cast<std::size_t>(flicker.cursor)]);
+    }
+    flicker.cursor = flicker.cursor + 1 >= kFlickerSlots ? 0 : flicker.cursor + 1;
+}
+
+int FlickerSlotOf(const FlickerPalettes& flicker, const DirectDrawPalette* palette) {
+    if (palette == nullptr) {
+        return -1;
+    }
+    for (int i = 0; i < kFlickerSlots; ++i) {
+        if (flicker.slots[static_cast<std::size_t>(i)] == palette) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace velmora::display

@@ -1,0 +1,298 @@
+#include "platform/window/image.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstring>
+
+namespace velmora::platform {
+
+namespace {
+
+std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
+           static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+}
+
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+}
+
+struct InfoHeader {
+    std::uint32_t size = 0;
+    std::int64_t width = 0;
+    std::int64_t height = 0;  // absolute
+    std::uint32_t bitCount = 0;
+    std::uint32_t compression = 0;
+    std::uint32_t colorsUsed = 0;
+};
+
+// Reads the info header starting at `at`; the reason on failure.
+std::optional<InfoHeader> ReadInfoHeader(std::span<const std::uint8_t> b, std::size_t at,
+                                         std::string& error) {
+    if (b.size() < at + 4) {
+        error = "bitmap too short for its header";
+        return std::nullopt;
+    }
+    InfoHeader h;
+    h.size = U32(b, at);
+    if (h.size != 12 && h.size < 40) {
+        error = "unsupported bitmap header size " + std::to_string(h.size);
+        return std::nullopt;
+    }
+    if (b.size() - at < h.size) {
+        error = "bitmap too short for its header";
+        return std::nullopt;
+    }
+    if (h.size == 12) {
+        h.width = U16(b, at + 4);
+        h.height = U16(b, at + 6);
+        h.bitCount = U16(b, at + 10);
+    } else {
+        h.width = static_cast<std::int32_t>(U32(b, at + 4));
+        h.height = static_cast<std::int32_t>(U32(b, at + 8));
+        h.bitCount = U16(b, at + 14);
+        h.compression = U32(b, at + 16);
+        h.colorsUsed = U32(b, at + 32);
+    }
+    if (h.height < 0) {
+        h.height = -h.height;
+    }
+    if (h.width < 1 || h.height < 1 || h.width > kMaxBitmapSide || h.height > kMaxBitmapSide ||
+        h.width * h.height > kMaxBitmapPixels) {
+        error = "bitmap size out of range";
+        return std::nullopt;
+    }
+    switch (h.bitCount) {
+        case 1:
+        case 2:
+        case 4:
+        case 8:
+        case 16:
+        case 24:
+        case 32:
+            break;
+        default:
+            error = "unsupported bit count " + std::to_string(h.bitCount);
+            return std::nullopt;
+    }
+    if (h.bitCount <= 8 && h.colorsUsed > (1U << h.bitCount)) {
+        error = "colour count out of range";
+        return std::nullopt;
+    }
+    if (h.bitCount > 8 && h.colorsUsed > 256) {
+        error = "colour count out of range";
+        return std::nullopt;
+    }
+    return h;
+}
+
+DibImage FromSurface(SDL_Surface* surface) {
+    DibImage image;
+    image.width = surface->w;
+    image.height = surface->h;
+    const SDL_PixelFormat* format = surface->format;
+    const auto* rows = static_cast<const std::uint8_t*>(surface->pixels);
+    if (format->palette != nullptr && format->BitsPerPixel <= 8) {
+        image.indexed = true;
+        image.bitsPerPixel = format->BitsPerPixel;
+        const int bits = format->BitsPerPixel;
+        const bool lsb = SDL_PIXELORDER(format->format) == SDL_BITMAPORDER_4321;
+        image.indexes.resize(static_cast<std::size_t>(image.width) * image.height);
+        for (int y = 0; y < image.height; ++y) {
+            const std::uint8_t* row = rows + static_cast<std::ptrdiff_t>(y) * surface->pitch;
+            for (int x = 0; x < image.width; ++x) {
+                std::uint8_t value = 0;
+                if (bits == 8) {
+                    value = row[x];
+                } else {
+                    const int perByte = 8 / bits;
+                    const int shift = lsb ? (x % perByte) * bits : (perByte - 1 - x % perByte) * bits;
+                    value = static_cast<std::uint8_t>((row[x / perByte] >> shift) & ((1 << bits) - 1));
+                }
+                image.indexes[static_cast<std::size_t>(y) * image.width + x] = value;
+            }
+        }
+        for (int i = 0; i < format->palette->ncolors && i < 256; ++i) {
+            const SDL_Color& c = format->palette->colors[i];
+            image.colours.push_back(PALETTEENTRY{c.r, c.g, c.b, 0});
+        }
+        return image;
+    }
+    image.bitsPerPixel = format->BitsPerPixel;
+    SDL_Surface* converted = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_RGB888, 0);
+    if (converted == nullptr) {
+        return DibImage{};
+    }
+    image.rgb.resize(static_cast<std::size_t>(image.width) * image.height);
+    const auto* crows = static_cast<const std::uint8_t*>(converted->pixels);
+    for (int y = 0; y < image.height; ++y) {
+        std::memcpy(image.rgb.data() + static_cast<std::size_t>(y) * image.width,
+                    crows + static_cast<std::ptrdiff_t>(y) * converted->pitch,
+                    static_cast<std::size_t>(image.width) * 4);
+        for (int x = 0; x < image.width; ++x) {
+            image.rgb[static_cast<std::size_t>(y) * image.width + x] &= 0xFFFFFFU;
+        }
+    }
+    SDL_FreeSurface(converted);
+    return image;
+}
+
+}  // namespace
+
+DecodeResult DecodeBitmapFile(std::span<const std::uint8_t> file) {
+    DecodeResult result;
+    if (file.size() < 14 + 4) {
+        result.error = "bitmap too short for its header";
+        return result;
+    }
+    if (file[0] != 'B' || file[1] != 'M') {
+        result.error = "not a bitmap file";
+        return result;
+    }
+    const auto header = ReadInfoHeader(file, 14, result.error);
+    if (!header) {
+        return result;
+    }
+    const std::uint64_t offset = U32(file, 10);
+    if (offset > file.size()) {
+        result.error = "bitmap pixel offset past the end of the data";
+        return result;
+    }
+    if (header->compression == 0 || header->compression == 3) {
+        const std::uint64_t rowBytes = ((static_cast<std::uint64_t>(header->width) * header->bitCount + 31) / 32) * 4;
+        if (offset + rowBytes * static_cast<std::uint64_t>(header->height) > file.size()) {
+            result.error = "bitmap pixels run past the end of the data";
+            return result;
+        }
+    } else if (header->compression != 1 && header->compression != 2) {
+        result.error = "unsupported bitmap compression";
+        return result;
+    }
+    SDL_RWops* stream = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
+    if (stream == nullptr) {
+        result.error = SDL_GetError();
+        return result;
+    }
+    SDL_Surface* surface = SDL_LoadBMP_RW(stream, 1);
+    if (surface == nullptr) {
+        result.error = std::string("cannot decode bitmap: ") + SDL_GetError();
+        return result;
+    }
+    DibImage image = FromSurface(surface);
+    SDL_FreeSurface(surface);
+    if (image.width == 0) {
+        result.error = "cannot convert bitmap";
+        return result;
+    }
+    result.image = std::move(image);
+    return result;
+}
+
+std::optional<std::vector<std::uint8_t>> BitmapFileFromResource(
+    std::span<const std::uint8_t> resource) {
+    std::string error;
+    const auto header = ReadInfoHeader(resource, 0, error);
+    if (!header) {
+        return std::nullopt;
+    }
+    std::uint64_t table = 0;
+    if (header->size == 12) {
+        table = header->bitCount <= 8 ? (std::uint64_t{1} << header->bitCount) * 3 : 0;
+    } else if (header->bitCount <= 8) {
+        table = (header->colorsUsed != 0 ? header->colorsUsed : (1U << header->bitCount)) * 4ULL;
+    } else {
+        table = header->colorsUsed * 4ULL;
+        if (header->compression == 3 && header->size == 40) {
+            table += 12;
+        }
+    }
+    const std::uint64_t offset = 14 + std::uint64_t{header->size} + table;
+    if (offset > 14 + std::uint64_t{resource.size()} || resource.size() > kMaxBitmapFileBytes) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> file = {'B', 'M'};
+    PutU32(file, static_cast<std::uint32_t>(14 + resource.size()));
+    PutU32(file, 0);
+    PutU32(file, static_cast<std::uint32_t>(offset));
+    file.insert(file.end(), resource.begin(), resource.end());
+    return file;
+}
+
+std::optional<DibImage> ScaleImage(const DibImage& image, int width, int height) {
+    const int w = width != 0 ? width : image.width;
+    const int h = height != 0 ? height : image.height;
+    if (w < 1 || h < 1 || w > kMaxBitmapSide || h > kMaxBitmapSide ||
+        static_cast<std::int64_t>(w) * h > kMaxBitmapPixels) {
+        return std::nullopt;
+    }
+    if (w == image.width && h == image.height) {
+        return image;
+    }
+    DibImage scaled;
+    scaled.width = w;
+    scaled.height = h;
+    scaled.bitsPerPixel = image.bitsPerPixel;
+    scaled.indexed = image.indexed;
+    scaled.colours = image.colours;
+    const std::size_t count = static_cast<std::size_t>(w) * h;
+    if (image.indexed) {
+        scaled.indexes.resize(count);
+    } else {
+        scaled.rgb.resize(count);
+    }
+    for (int y = 0; y < h; ++y) {
+        const std::size_t sy = static_cast<std::size_t>(static_cast<std::int64_t>(y) * image.height / h);
+        for (int x = 0; x < w; ++x) {
+            const std::size_t sx = static_cast<std::size_t>(static_cast<std::int64_t>(x) * image.width / w);
+            const std::size_t from = sy * image.width + sx;
+            const std::size_t to = static_cast<std::size_t>(y) * w + x;
+            if (image.indexed) {
+                scaled.indexes[to] = image.indexes[from];
+            } else {
+                scaled.rgb[to] = image.rgb[from];
+            }
+        }
+    }
+    return scaled;
+}
+
+HBITMAP LoadImageA(Kernel& kernel, Gdi& gdi, HMODULE module, const char* name, UINT type,
+                   int width, int height, UINT flags) {
+    if (kernel.Faults().ShouldFail(Operation::kLoadImage)) {
+        return 0;
+    }
+    if (name == nullptr || type != IMAGE_BITMAP || width < 0 || height < 0) {
+        return 0;
+    }
+    std::optional<std::vector<std::uint8_t>> file;
+    if ((flags & LR_LOADFROMFILE) != 0) {
+        file = kernel.ReadWholeFile(name, kMaxBitmapFileBytes);
+    } else {
+        const HRSRC resource = kernel.FindResourceA(module, name, RT_BITMAP);
+        const HGLOBAL data = kernel.LoadResource(module, resource);
+        const std::uint8_t* bytes = data != 0 ? kernel.LockResource(data) : nullptr;
+        if (bytes != nullptr) {
+            file = BitmapFileFromResource({bytes, kernel.SizeofResource(module, resource)});
+        }
+    }
+    if (!file) {
+        return 0;
+    }
+    DecodeResult decoded = DecodeBitmapFile(*file);
+    if (!decoded.image) {
+        return 0;
+    }
+    auto scaled = ScaleImage(*decoded.image, width, height);
+    if (!scaled) {
+        return 0;
+    }
+    return gdi.CreateDibSection(std::move(*scaled));
+}
+
+}  // namespace velmora::platform
