@@ -17,7 +17,8 @@ constexpr std::size_t kColourTableBytes = 1024;
 
 std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
     return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+           static_cast<std::uint32_t>(b[at + 2]) << 16 |
+           static_cast<std::uint32_t>(b[at + 3]) << 24;
 }
 
 std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {

@@ -35,7 +35,8 @@ platform::DirectDrawPalette* LoadPaletteFromBitmap(platform::Kernel& kernel,
 // Draws the bitmap's rectangle (x, y, width, height; 0 = the bitmap's own)
 // stretched over the whole surface. DD_OK, E_FAIL for a missing argument,
 // or the failure code of the surface's GetDC.
-platform::HRESULT CopyBitmapToSurface(platform::Kernel& kernel, platform::DirectDrawSurface* surface,
+platform::HRESULT CopyBitmapToSurface(platform::Kernel& kernel,
+                                      platform::DirectDrawSurface* surface,
                                       platform::HBITMAP bitmap, std::int32_t x, std::int32_t y,
                                       std::int32_t width, std::int32_t height);
 

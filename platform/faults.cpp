@@ -5,17 +5,37 @@ namespace velmora::platform {
 namespace {
 
 constexpr std::array<std::string_view, static_cast<std::size_t>(Operation::kCount)> kNames = {
-    "DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode", "CreateSurface",
-    "GetAttachedSurface", "CreatePalette", "SetPalette", "Lock", "Unlock", "BltFast", "Flip",
-    "Restore", "GetSurfaceDesc", "GetDC", "GetEntries", "SetEntries", "CreateWindow",
-    "LoadImage", "CreateCompatibleDC", "LockResource",
+    "DirectDrawCreate",
+    "SetCooperativeLevel",
+    "SetDisplayMode",
+    "CreateSurface",
+    "GetAttachedSurface",
+    "CreatePalette",
+    "SetPalette",
+    "Lock",
+    "Unlock",
+    "BltFast",
+    "Flip",
+    "Restore",
+    "GetSurfaceDesc",
+    "GetDC",
+    "GetEntries",
+    "SetEntries",
+    "CreateWindow",
+    "LoadImage",
+    "CreateCompatibleDC",
+    "LockResource",
 };
 
-std::size_t Index(Operation operation) { return static_cast<std::size_t>(operation); }
+std::size_t Index(Operation operation) {
+    return static_cast<std::size_t>(operation);
+}
 
 }  // namespace
 
-std::string_view OperationName(Operation operation) { return kNames.at(Index(operation)); }
+std::string_view OperationName(Operation operation) {
+    return kNames.at(Index(operation));
+}
 
 std::optional<Operation> OperationFromName(std::string_view name) {
     for (std::size_t i = 0; i < kNames.size(); ++i) {
@@ -30,7 +50,9 @@ void FaultInjector::Arm(Operation operation, std::uint32_t count, std::uint32_t 
     plans_.at(Index(operation)) = Plan{after, count};
 }
 
-void FaultInjector::Clear() { plans_ = {}; }
+void FaultInjector::Clear() {
+    plans_ = {};
+}
 
 bool FaultInjector::ShouldFail(Operation operation) {
     const std::size_t i = Index(operation);
@@ -47,6 +69,8 @@ bool FaultInjector::ShouldFail(Operation operation) {
     return false;
 }
 
-std::uint64_t FaultInjector::Calls(Operation operation) const { return calls_.at(Index(operation)); }
+std::uint64_t FaultInjector::Calls(Operation operation) const {
+    return calls_.at(Index(operation));
+}
 
 }  // namespace velmora::platform

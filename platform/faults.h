@@ -41,7 +41,7 @@ std::optional<Operation> OperationFromName(std::string_view name);
 // then fail the next `count` calls. Arming an operation again replaces its
 // earlier plan.
 class FaultInjector {
-public:
+  public:
     void Arm(Operation operation, std::uint32_t count, std::uint32_t after = 0);
     void Clear();
 
@@ -52,7 +52,7 @@ public:
     // How many calls of the operation have been made so far.
     std::uint64_t Calls(Operation operation) const;
 
-private:
+  private:
     struct Plan {
         std::uint32_t after = 0;
         std::uint32_t count = 0;

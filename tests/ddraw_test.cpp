@@ -69,15 +69,16 @@ TEST(DirectDrawLayer, LockGivesAddressAndPitchAndGuardsItsArguments) {
 
     const RECT inner{10, 20, 30, 40};
     d = display.Lock(display.back, &inner);
-    EXPECT_EQ(static_cast<const std::uint8_t*>(d.lpSurface), display.back->Pixels() + 20 * 704 + 10);
+    EXPECT_EQ(static_cast<const std::uint8_t*>(d.lpSurface),
+              display.back->Pixels() + 20 * 704 + 10);
     display.back->Unlock(d.lpSurface);
 
     DDSURFACEDESC bad;
     bad.dwSize = 100;
     EXPECT_EQ(display.back->Lock(nullptr, &bad, DDLOCK_WAIT, nullptr), DDERR_INVALIDPARAMS);
     EXPECT_EQ(display.back->Lock(nullptr, nullptr, DDLOCK_WAIT, nullptr), DDERR_INVALIDPARAMS);
-    for (const RECT r : {RECT{0, 0, 641, 480}, RECT{-1, 0, 10, 10}, RECT{5, 5, 5, 6},
-                         RECT{0, 0, 640, 481}}) {
+    for (const RECT r :
+         {RECT{0, 0, 641, 480}, RECT{-1, 0, 10, 10}, RECT{5, 5, 5, 6}, RECT{0, 0, 640, 481}}) {
         DDSURFACEDESC x;
         x.dwSize = sizeof(x);
         EXPECT_EQ(display.back->Lock(&r, &x, DDLOCK_WAIT, nullptr), DDERR_INVALIDRECT);
@@ -123,7 +124,8 @@ TEST(DirectDrawLayer, BltFastChecksBothRectanglesAndCopiesExactly) {
     DDSURFACEDESC d = display.Lock(tile);
     for (int y = 0; y < 120; ++y) {
         for (int x = 0; x < 80; ++x) {
-            static_cast<std::uint8_t*>(d.lpSurface)[y * d.lPitch + x] = static_cast<std::uint8_t>(x + y);
+            static_cast<std::uint8_t*>(d.lpSurface)[y * d.lPitch + x] =
+                static_cast<std::uint8_t>(x + y);
         }
     }
     tile->Unlock(d.lpSurface);

@@ -144,7 +144,9 @@ void DirectDrawSurface::End() {
     }
 }
 
-std::ptrdiff_t DirectDrawSurface::Pitch() const { return buffer_ ? buffer_->pitch : 0; }
+std::ptrdiff_t DirectDrawSurface::Pitch() const {
+    return buffer_ ? buffer_->pitch : 0;
+}
 
 const std::uint8_t* DirectDrawSurface::Pixels() const {
     return buffer_ ? buffer_->bytes.data() : nullptr;
@@ -198,8 +200,8 @@ HRESULT DirectDrawSurface::Lock(const RECT* rect, DDSURFACEDESC* description, DW
         return DDERR_SURFACEBUSY;
     }
     locked_ = true;
-    description->dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_LPSURFACE |
-                           DDSD_PIXELFORMAT;
+    description->dwFlags =
+        DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_LPSURFACE | DDSD_PIXELFORMAT;
     description->dwWidth = static_cast<DWORD>(width_);
     description->dwHeight = static_cast<DWORD>(height_);
     description->lPitch = static_cast<LONG>(buffer_->pitch);
@@ -238,7 +240,8 @@ HRESULT DirectDrawSurface::BltFast(DWORD x, DWORD y, DirectDrawSurface* source,
     if (!source->alive_) {
         return DDERR_INVALIDOBJECT;
     }
-    const RECT from = sourceRect != nullptr ? *sourceRect : RECT{0, 0, source->width_, source->height_};
+    const RECT from =
+        sourceRect != nullptr ? *sourceRect : RECT{0, 0, source->width_, source->height_};
     if (!RectInside(from, source->width_, source->height_) || x > 0x7FFFFFFFU || y > 0x7FFFFFFFU) {
         return DDERR_INVALIDRECT;
     }
@@ -253,7 +256,8 @@ HRESULT DirectDrawSurface::BltFast(DWORD x, DWORD y, DirectDrawSurface* source,
     for (std::int64_t row = 0; row < h; ++row) {
         const std::uint8_t* src =
             source->buffer_->bytes.data() + (from.top + row) * source->buffer_->pitch + from.left;
-        std::uint8_t* dst = buffer_->bytes.data() + (static_cast<std::int64_t>(y) + row) * buffer_->pitch + x;
+        std::uint8_t* dst =
+            buffer_->bytes.data() + (static_cast<std::int64_t>(y) + row) * buffer_->pitch + x;
         std::memmove(dst, src, static_cast<std::size_t>(w));
     }
     NoteChange();
@@ -481,9 +485,9 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* description, DirectDrawSurface*
             return DDERR_PRIMARYSURFACEALREADYEXISTS;
         }
         const bool flipping = (caps & DDSCAPS_FLIP) != 0;
-        if (flipping && ((caps & DDSCAPS_COMPLEX) == 0 ||
-                         (description->dwFlags & DDSD_BACKBUFFERCOUNT) == 0 ||
-                         description->dwBackBufferCount != 1)) {
+        if (flipping &&
+            ((caps & DDSCAPS_COMPLEX) == 0 || (description->dwFlags & DDSD_BACKBUFFERCOUNT) == 0 ||
+             description->dwBackBufferCount != 1)) {
             return DDERR_INVALIDPARAMS;
         }
         const int width = static_cast<int>(device_.modeWidth_);
@@ -491,9 +495,9 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* description, DirectDrawSurface*
         DirectDrawSurface* primary = make(width, height, caps | DDSCAPS_FRONTBUFFER);
         primary->primary_ = true;
         if (flipping) {
-            DirectDrawSurface* back = make(width, height,
-                                           (caps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER)) |
-                                               DDSCAPS_BACKBUFFER);
+            DirectDrawSurface* back =
+                make(width, height,
+                     (caps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER)) | DDSCAPS_BACKBUFFER);
             primary->backBuffer_ = back;
             back->frontSurface_ = primary;
         }
@@ -583,13 +587,13 @@ std::size_t DisplayDevice::LiveDirectDraws() const {
 }
 
 std::size_t DisplayDevice::LiveSurfaces() const {
-    return static_cast<std::size_t>(std::count_if(surfaces_.begin(), surfaces_.end(),
-                                                  [](const auto& s) { return s->alive_; }));
+    return static_cast<std::size_t>(
+        std::count_if(surfaces_.begin(), surfaces_.end(), [](const auto& s) { return s->alive_; }));
 }
 
 std::size_t DisplayDevice::LivePalettes() const {
-    return static_cast<std::size_t>(std::count_if(palettes_.begin(), palettes_.end(),
-                                                  [](const auto& p) { return p->alive_; }));
+    return static_cast<std::size_t>(
+        std::count_if(palettes_.begin(), palettes_.end(), [](const auto& p) { return p->alive_; }));
 }
 
 }  // namespace velmora::platform

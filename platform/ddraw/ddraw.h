@@ -99,7 +99,7 @@ class DirectDrawSurface;
 class Gdi;
 
 class DirectDrawPalette {
-public:
+  public:
     ULONG AddRef();
     ULONG Release();
     HRESULT GetEntries(DWORD flags, DWORD first, DWORD count, PALETTEENTRY* entries) const;
@@ -109,7 +109,7 @@ public:
     ULONG References() const { return references_; }
     const std::array<PALETTEENTRY, 256>& Entries() const { return entries_; }
 
-private:
+  private:
     friend class DisplayDevice;
     friend class DirectDraw;
     DirectDrawPalette(DisplayDevice& device, DirectDraw* owner) : device_(device), owner_(owner) {}
@@ -123,7 +123,7 @@ private:
 };
 
 class DirectDrawSurface {
-public:
+  public:
     ULONG AddRef();
     ULONG Release();
     HRESULT GetAttachedSurface(const DDSCAPS* caps, DirectDrawSurface** attached);
@@ -152,7 +152,7 @@ public:
     ULONG References() const { return references_; }
     DisplayDevice& Device() const { return device_; }
 
-private:
+  private:
     friend class DisplayDevice;
     friend class DirectDraw;
     struct Buffer {
@@ -173,7 +173,7 @@ private:
     DWORD caps_ = 0;
     bool primary_ = false;
     std::unique_ptr<Buffer> buffer_;
-    DirectDrawSurface* backBuffer_ = nullptr;  // on a flipping primary
+    DirectDrawSurface* backBuffer_ = nullptr;    // on a flipping primary
     DirectDrawSurface* frontSurface_ = nullptr;  // on its back buffer
     DirectDrawPalette* palette_ = nullptr;
     bool locked_ = false;
@@ -181,7 +181,7 @@ private:
 };
 
 class DirectDraw {
-public:
+  public:
     ULONG AddRef();
     ULONG Release();
     HRESULT SetCooperativeLevel(HWND window, DWORD flags);
@@ -193,7 +193,7 @@ public:
     bool Alive() const { return alive_; }
     DisplayDevice& Device() const { return device_; }
 
-private:
+  private:
     friend class DisplayDevice;
     explicit DirectDraw(DisplayDevice& device) : device_(device) {}
     void End();
@@ -207,7 +207,7 @@ private:
 // The display hardware and driver behind the layer: owns every object made
 // through it, the setting of the row pitch, and the view of what is on screen.
 class DisplayDevice {
-public:
+  public:
     static constexpr int kScreenWidth = 640;
     static constexpr int kScreenHeight = 480;
 
@@ -240,7 +240,7 @@ public:
     DWORD ModeBits() const { return modeBits_; }
     const DirectDraw* ExclusiveOwner() const { return exclusiveOwner_; }
 
-private:
+  private:
     friend class DirectDraw;
     friend class DirectDrawSurface;
     friend class DirectDrawPalette;

@@ -153,12 +153,14 @@ bool Gdi::StretchBlt(HDC target, int x, int y, int width, int height, HDC source
         }
         for (int column = 0; column < width; ++column) {
             const std::int64_t tx = static_cast<std::int64_t>(x) + column;
-            const std::int64_t sx = sourceX + static_cast<std::int64_t>(column) * sourceWidth / width;
+            const std::int64_t sx =
+                sourceX + static_cast<std::int64_t>(column) * sourceWidth / width;
             if (tx < 0 || tx >= surface->Width() || sx < 0 || sx >= image->width) {
                 continue;
             }
             const auto at = static_cast<std::size_t>(sy * image->width + sx);
-            pixels[ty * pitch + tx] = image->indexed ? image->indexes[at] : NearestIndex(image->rgb[at]);
+            pixels[ty * pitch + tx] =
+                image->indexed ? image->indexes[at] : NearestIndex(image->rgb[at]);
         }
     }
     return true;

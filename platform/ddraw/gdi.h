@@ -44,7 +44,7 @@ struct DibImage {
 };
 
 class Gdi {
-public:
+  public:
     explicit Gdi(DisplayDevice& device) : device_(device) {}
 
     HBITMAP CreateDibSection(DibImage image);
@@ -64,7 +64,7 @@ public:
     std::size_t LiveDCs() const { return dcs_.size(); }
     const DibImage* Bitmap(HBITMAP bitmap) const;
 
-private:
+  private:
     struct DeviceContext {
         DirectDrawSurface* surface = nullptr;  // a surface's context
         HBITMAP selected = 0;                  // a memory context's bitmap

@@ -10,7 +10,8 @@ namespace {
 
 std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
     return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+           static_cast<std::uint32_t>(b[at + 2]) << 16 |
+           static_cast<std::uint32_t>(b[at + 3]) << 24;
 }
 
 std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {
@@ -112,8 +113,10 @@ DibImage FromSurface(SDL_Surface* surface) {
                     value = row[x];
                 } else {
                     const int perByte = 8 / bits;
-                    const int shift = lsb ? (x % perByte) * bits : (perByte - 1 - x % perByte) * bits;
-                    value = static_cast<std::uint8_t>((row[x / perByte] >> shift) & ((1 << bits) - 1));
+                    const int shift =
+                        lsb ? (x % perByte) * bits : (perByte - 1 - x % perByte) * bits;
+                    value =
+                        static_cast<std::uint8_t>((row[x / perByte] >> shift) & ((1 << bits) - 1));
                 }
                 image.indexes[static_cast<std::size_t>(y) * image.width + x] = value;
             }
@@ -165,7 +168,8 @@ DecodeResult DecodeBitmapFile(std::span<const std::uint8_t> file) {
         return result;
     }
     if (header->compression == 0 || header->compression == 3) {
-        const std::uint64_t rowBytes = ((static_cast<std::uint64_t>(header->width) * header->bitCount + 31) / 32) * 4;
+        const std::uint64_t rowBytes =
+            ((static_cast<std::uint64_t>(header->width) * header->bitCount + 31) / 32) * 4;
         if (offset + rowBytes * static_cast<std::uint64_t>(header->height) > file.size()) {
             result.error = "bitmap pixels run past the end of the data";
             return result;
@@ -247,9 +251,11 @@ std::optional<DibImage> ScaleImage(const DibImage& image, int width, int height)
         scaled.rgb.resize(count);
     }
     for (int y = 0; y < h; ++y) {
-        const std::size_t sy = static_cast<std::size_t>(static_cast<std::int64_t>(y) * image.height / h);
+        const std::size_t sy =
+            static_cast<std::size_t>(static_cast<std::int64_t>(y) * image.height / h);
         for (int x = 0; x < w; ++x) {
-            const std::size_t sx = static_cast<std::size_t>(static_cast<std::int64_t>(x) * image.width / w);
+            const std::size_t sx =
+                static_cast<std::size_t>(static_cast<std::int64_t>(x) * image.width / w);
             const std::size_t from = sy * image.width + sx;
             const std::size_t to = static_cast<std::size_t>(y) * w + x;
             if (image.indexed) {
@@ -262,8 +268,8 @@ std::optional<DibImage> ScaleImage(const DibImage& image, int width, int height)
     return scaled;
 }
 
-HBITMAP LoadImageA(Kernel& kernel, Gdi& gdi, HMODULE module, const char* name, UINT type,
-                   int width, int height, UINT flags) {
+HBITMAP LoadImageA(Kernel& kernel, Gdi& gdi, HMODULE module, const char* name, UINT type, int width,
+                   int height, UINT flags) {
     if (kernel.Faults().ShouldFail(Operation::kLoadImage)) {
         return 0;
     }

@@ -43,7 +43,7 @@ std::optional<DibImage> ScaleImage(const DibImage& image, int width, int height)
 
 // LoadImageA for bitmaps: by resource name from the program's module, or
 // from a file path with LR_LOADFROMFILE. 0 on any failure.
-HBITMAP LoadImageA(Kernel& kernel, Gdi& gdi, HMODULE module, const char* name, UINT type,
-                   int width, int height, UINT flags);
+HBITMAP LoadImageA(Kernel& kernel, Gdi& gdi, HMODULE module, const char* name, UINT type, int width,
+                   int height, UINT flags);
 
 }  // namespace velmora::platform

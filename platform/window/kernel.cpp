@@ -46,14 +46,16 @@ HRSRC Kernel::FindResourceA(HMODULE module, const char* name, std::uint32_t type
 }
 
 DWORD Kernel::SizeofResource(HMODULE module, HRSRC resource) const {
-    if ((module != 0 && module != kProgramModule) || resource == 0 || resource > resources_.size()) {
+    if ((module != 0 && module != kProgramModule) || resource == 0 ||
+        resource > resources_.size()) {
         return 0;
     }
     return static_cast<DWORD>(resources_[resource - 1].bytes.size());
 }
 
 HGLOBAL Kernel::LoadResource(HMODULE module, HRSRC resource) const {
-    if ((module != 0 && module != kProgramModule) || resource == 0 || resource > resources_.size()) {
+    if ((module != 0 && module != kProgramModule) || resource == 0 ||
+        resource > resources_.size()) {
         return 0;
     }
     return resource;
@@ -74,7 +76,9 @@ std::string Kernel::Resolve(const char* path) const {
     return it != fileMap_.end() ? it->second : std::string(path);
 }
 
-void Kernel::MapFile(const std::string& name, const std::string& path) { fileMap_[name] = path; }
+void Kernel::MapFile(const std::string& name, const std::string& path) {
+    fileMap_[name] = path;
+}
 
 HFILE Kernel::lopen(const char* path, int mode) {
     if (path == nullptr || mode != OF_READ) {

@@ -27,7 +27,7 @@ struct Resource {
 };
 
 class Kernel {
-public:
+  public:
     Kernel(FaultInjector& faults, std::vector<Resource> resources);
     ~Kernel();
     Kernel(const Kernel&) = delete;
@@ -62,7 +62,7 @@ public:
     std::uint64_t FilesOpened() const { return filesOpened_; }
     std::size_t OpenFiles() const { return files_.size(); }
 
-private:
+  private:
     std::string Resolve(const char* path) const;
 
     FaultInjector& faults_;
