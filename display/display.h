@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+
+#include "display/flicker.h"
+#include "platform/ddraw/ddraw.h"
+#include "platform/window/kernel.h"
+#include "stereo/scene.h"
+
+namespace velmora::display {
+
+// Every display object of the run, from set-up to teardown.
+struct DisplayContext {
+    platform::DirectDraw* directDraw = nullptr;
+    platform::DirectDrawSurface* primarySurface = nullptr;
+    platform::DirectDrawSurface* backBuffer = nullptr;
+    platform::DirectDrawSurface* patternTile = nullptr;
+    FlickerPalettes flickerPalettes;
+    // Shared by the primary's creation and every lock of the back buffer.
+    platform::DDSURFACEDESC surfaceDescription;
+};
+
+// What set-up needs from outside the display.
+struct DisplaySetUp {
+    platform::DisplayDevice& device;  // the default display driver
+    platform::Kernel& kernel;
+    platform::HWND window = 0;
+    std::uint32_t calendarSeconds = 0;  // seeds the random generator
+};
+
+// Takes the screen, builds palettes and the pattern tile, allocates the depth
+// map, covers both buffers with the tile and draws the first picture. False
+// when a step that must succeed fails; the caller then releases everything.
+bool SetUpDisplay(DisplayContext& context, const DisplaySetUp& setUp, stereo::Scene& scene);
+
+// Locks the whole back buffer into the shared description.
+platform::HRESULT LockBackBuffer(DisplayContext& context);
+platform::HRESULT UnlockBackBuffer(DisplayContext& context);
+
+// Copies the back buffer onto the primary, takes a flicker step, flips and
+// counts the frame.
+void PresentFrame(DisplayContext& context, std::int32_t flickerMode, std::uint32_t& frameCount);
+
+// Releases the display objects in their fixed order; safe to call again.
+void ReleaseDisplayObjects(DisplayContext& context);
+
+}  // namespace velmora::display

@@ -1,0 +1,49 @@
+#include "platform/headless/headless.h"
+
+namespace velmora::platform {
+
+void HeadlessWindowSystem::Post(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND window = MainWindow();
+    if (window != 0) {
+        PostMessageA(window, message, wParam, lParam);
+    }
+}
+
+bool HeadlessWindowSystem::Pump(bool wait) {
+    if (ended_) {
+        return false;
+    }
+    while (true) {
+        if (QueuedMessages() != 0) {
+            return true;
+        }
+        const Feed feed = driver_ ? driver_(*this) : Feed::kEnd;
+        if (feed == Feed::kEnd) {
+            ended_ = true;
+            // The loop ends as it would on a quit message.
+            PostQuitMessage(0);
+            return true;
+        }
+        // Without waiting, one idle answer is one loop pass with nothing
+        // waiting; a waiting loop sleeps through idle passes.
+        if (feed == Feed::kIdle && !wait) {
+            return QueuedMessages() != 0;
+        }
+    }
+}
+
+void HeadlessWindowSystem::ShowBox(HWND /*owner*/, const std::string& text,
+                                   const std::string& /*caption*/) {
+    boxes_.push_back(text);
+    if (onBox_) {
+        onBox_(text);
+    }
+}
+
+void HeadlessWindowSystem::WindowDestroying(HWND /*window*/) {
+    if (onDestroying_) {
+        onDestroying_();
+    }
+}
+
+}  // namespace velmora::platform

@@ -1,0 +1,61 @@
+#pragma once
+
+// The scripted back end of the window-system layer: input comes from a
+// driver function asked whenever the program looks for a message and none is
+// queued; the clocks are virtual; message boxes are recorded and close at once.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/window/window_system.h"
+
+namespace velmora::platform {
+
+class HeadlessWindowSystem : public WindowSystem {
+public:
+    // What the driver did when asked for input.
+    enum class Feed {
+        kQueued,  // one or more messages are queued now
+        kIdle,    // one pass of the loop with no message waiting
+        kEnd,     // no more input: the run ends
+    };
+    using Driver = std::function<Feed(HeadlessWindowSystem&)>;
+
+    explicit HeadlessWindowSystem(FaultInjector& faults) : WindowSystem(faults) {}
+
+    void SetDriver(Driver driver) { driver_ = std::move(driver); }
+    void SetCalendarSeconds(std::uint32_t seconds) { calendarSeconds_ = seconds; }
+    void AdvanceClock(std::uint64_t milliseconds) { clock_ += milliseconds; }
+    std::uint64_t Clock() const { return clock_; }
+
+    // Input as the windowing layer would deliver it, to the program's window.
+    void Post(UINT message, WPARAM wParam, LPARAM lParam);
+
+    const std::vector<std::string>& Boxes() const { return boxes_; }
+    void OnBox(std::function<void(const std::string&)> observer) { onBox_ = std::move(observer); }
+    // Called before a window is destroyed, while its display is still up.
+    void OnDestroying(std::function<void()> observer) { onDestroying_ = std::move(observer); }
+    bool Ended() const { return ended_; }
+
+    std::uint32_t CalendarSeconds() override { return calendarSeconds_; }
+
+protected:
+    bool Pump(bool wait) override;
+    void ShowBox(HWND owner, const std::string& text, const std::string& caption) override;
+    void ShowPointer(bool /*visible*/) override {}
+    void WindowDestroying(HWND window) override;
+    std::int64_t MillisecondsNow() override { return static_cast<std::int64_t>(clock_); }
+
+private:
+    Driver driver_;
+    std::uint32_t calendarSeconds_ = 0;
+    std::uint64_t clock_ = 0;
+    std::vector<std::string> boxes_;
+    std::function<void(const std::string&)> onBox_;
+    std::function<void()> onDestroying_;
+    bool ended_ = false;
+};
+
+}  // namespace velmora::platform

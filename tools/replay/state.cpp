@@ -1,0 +1,206 @@
+#include "tools/replay/state.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+namespace velmora::replay {
+
+namespace {
+
+using platform::DirectDrawSurface;
+
+std::vector<std::uint8_t> Rows(const DirectDrawSurface* surface) {
+    std::vector<std::uint8_t> out(640U * 480U, 0);
+    if (surface == nullptr || surface->Pixels() == nullptr) {
+        return out;
+    }
+    for (int y = 0; y < 480; ++y) {
+        std::memcpy(out.data() + static_cast<std::size_t>(y) * 640,
+                    surface->Pixels() + y * surface->Pitch(), 640);
+    }
+    return out;
+}
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+                    out += escaped;
+                } else {
+                    out += c;
+                }
+        }
+    }
+    return out + "\"";
+}
+
+std::string WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return "cannot write '" + path + "': " + std::strerror(errno);
+    }
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        return "cannot write '" + path + "'";
+    }
+    return {};
+}
+
+struct PngSink {
+    std::vector<std::uint8_t>* bytes;
+};
+
+void PngWrite(png_structp png, png_bytep data, png_size_t length) {
+    auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
+    sink->bytes->insert(sink->bytes->end(), data, data + length);
+}
+
+void PngFlush(png_structp /*png*/) {}
+
+}  // namespace
+
+Snapshot Capture(const app::Program& program) {
+    Snapshot snapshot;
+    const auto& d = program.display;
+    if (program.scene.depth.Allocated()) {
+        const auto* depth = reinterpret_cast<const std::uint8_t*>(program.scene.depth.Data());
+        snapshot.depth.assign(depth, depth + stereo::DepthMap::kSize);
+    }
+    if (d.primarySurface == nullptr || !d.primarySurface->Alive()) {
+        return snapshot;
+    }
+    snapshot.hasDisplay = true;
+    snapshot.front = Rows(d.primarySurface);
+    snapshot.back = Rows(d.backBuffer);
+    if (snapshot.depth.empty()) {
+        snapshot.depth.assign(stereo::DepthMap::kSize, 0);
+    }
+    if (const auto* palette = d.primarySurface->AttachedPalette(); palette != nullptr) {
+        snapshot.palette = palette->Entries();
+        snapshot.attachedSlot = display::FlickerSlotOf(d.flickerPalettes, palette);
+    }
+    return snapshot;
+}
+
+std::string StateJson(const app::Program& program, const Snapshot& snapshot, const RunState& run) {
+    const app::Settings& s = program.settings;
+    const stereo::BrushCursor& c = program.scene.cursor;
+    std::string json = "{\n";
+    auto member = [&json](const char* name, const std::string& value, bool last = false) {
+        json += "  \"";
+        json += name;
+        json += "\": ";
+        json += value;
+        json += last ? "\n" : ",\n";
+    };
+    member("DrawingDepth", std::to_string(s.drawingDepth));
+    member("BidirectionalMode", std::to_string(s.bidirectionalMode));
+    member("FlickerMode", std::to_string(s.flickerMode));
+    member("AppActive", std::to_string(s.appActive));
+    member("FrameCount", std::to_string(s.frameCount));
+    member("StatsStartTime", std::to_string(s.statsStartTime));
+    member("PaletteCursor", std::to_string(program.display.flickerPalettes.cursor));
+    member("Clock", std::to_string(run.clock));
+    member("BrushCursor", "{\"x\": " + std::to_string(c.x) + ", \"y\": " + std::to_string(c.y) +
+                              ", \"previousX\": " + std::to_string(c.previousX) +
+                              ", \"previousY\": " + std::to_string(c.previousY) + "}");
+    member("AttachedPaletteSlot",
+           snapshot.attachedSlot >= 0 ? std::to_string(snapshot.attachedSlot) : "null");
+    std::string messages = "[";
+    for (std::size_t i = 0; i < run.messages.size(); ++i) {
+        messages += (i == 0 ? "" : ", ") + JsonString(run.messages[i]);
+    }
+    member("Messages", messages + "]");
+    member("Running", run.running ? "true" : "false");
+    member("ExitCode", run.exitCode ? std::to_string(*run.exitCode) : "null", true);
+    return json + "}\n";
+}
+
+std::vector<std::uint8_t> EncodePng(const Snapshot& snapshot, std::string& error) {
+    std::vector<std::uint8_t> bytes;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (png == nullptr || info == nullptr) {
+        png_destroy_write_struct(&png, nullptr);
+        error = "cannot start the PNG encoder";
+        return {};
+    }
+    std::vector<std::uint8_t> row(640U * 3U);
+    PngSink sink{&bytes};
+    // libpng reports errors by long jump; nothing with a destructor is
+    // created between here and the end of the encoding.
+    if (setjmp(png_jmpbuf(png)) != 0) {  // NOLINT(cert-err52-cpp)
+        png_destroy_write_struct(&png, &info);
+        error = "PNG encoding failed";
+        return {};
+    }
+    png_set_write_fn(png, &sink, PngWrite, PngFlush);
+    png_set_IHDR(png, info, 640, 480, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (std::size_t y = 0; y < 480; ++y) {
+        for (std::size_t x = 0; x < 640; ++x) {
+            const auto& entry = snapshot.palette[snapshot.front[y * 640 + x]];
+            row[x * 3] = entry.peRed;
+            row[x * 3 + 1] = entry.peGreen;
+            row[x * 3 + 2] = entry.peBlue;
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return bytes;
+}
+
+std::string WriteStateFiles(const std::string& directory, const std::string& name,
+                            const app::Program& program, const Snapshot& snapshot,
+                            const RunState& run) {
+    const std::string base = directory + "/" + name;
+    std::string error;
+    if (snapshot.hasDisplay) {
+        std::vector<std::uint8_t> palette(1024);
+        std::memcpy(palette.data(), snapshot.palette.data(), palette.size());
+        const auto png = EncodePng(snapshot, error);
+        if (!error.empty()) {
+            return error;
+        }
+        for (const auto& [suffix, bytes] :
+             {std::pair<const char*, const std::vector<std::uint8_t>*>{".front", &snapshot.front},
+              {".back", &snapshot.back},
+              {".depth", &snapshot.depth},
+              {".palette", &palette},
+              {".png", &png}}) {
+            if (!(error = WriteFile(base + suffix, *bytes)).empty()) {
+                return error;
+            }
+        }
+    }
+    const std::string json = StateJson(program, snapshot, run);
+    return WriteFile(base + ".json", std::vector<std::uint8_t>(json.begin(), json.end()));
+}
+
+}  // namespace velmora::replay
