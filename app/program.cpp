@@ -26,9 +26,9 @@ void AppendFixed(std::string& out, double value) {
 
 void ShowStatistics(Program& program, HWND window) {
     WindowSystem& windows = program.platform.windows;
-    const std::int32_t elapsed = static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(windows.MillisecondClock()) -
-        static_cast<std::uint32_t>(program.settings.statsStartTime));
+    const std::int32_t elapsed =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(windows.MillisecondClock()) -
+                                  static_cast<std::uint32_t>(program.settings.statsStartTime));
     const std::string text = StatisticsText(elapsed, program.settings.frameCount);
     windows.MessageBoxA(window, text.c_str(), kCaption, MB_OK);
     // The next report covers the time from here, without the box's.
@@ -148,10 +148,9 @@ bool InitApplication(Program& program, int showCode, HWND& window) {
     windowClass.lpszClassName = kCaption;
     windows.RegisterClassA(windowClass);
 
-    window = windows.CreateWindowExA(0, kCaption, kCaption, WS_POPUP, 0, 0,
-                                     windows.GetSystemMetrics(SM_CXSCREEN),
-                                     windows.GetSystemMetrics(SM_CYSCREEN), 0, 0, instance,
-                                     nullptr);
+    window = windows.CreateWindowExA(
+        0, kCaption, kCaption, WS_POPUP, 0, 0, windows.GetSystemMetrics(SM_CXSCREEN),
+        windows.GetSystemMetrics(SM_CYSCREEN), 0, 0, instance, nullptr);
     if (window == 0) {
         return false;
     }

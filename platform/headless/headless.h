@@ -14,7 +14,7 @@
 namespace velmora::platform {
 
 class HeadlessWindowSystem : public WindowSystem {
-public:
+  public:
     // What the driver did when asked for input.
     enum class Feed {
         kQueued,  // one or more messages are queued now
@@ -41,14 +41,14 @@ public:
 
     std::uint32_t CalendarSeconds() override { return calendarSeconds_; }
 
-protected:
+  protected:
     bool Pump(bool wait) override;
     void ShowBox(HWND owner, const std::string& text, const std::string& caption) override;
     void ShowPointer(bool /*visible*/) override {}
     void WindowDestroying(HWND window) override;
     std::int64_t MillisecondsNow() override { return static_cast<std::int64_t>(clock_); }
 
-private:
+  private:
     Driver driver_;
     std::uint32_t calendarSeconds_ = 0;
     std::uint64_t clock_ = 0;

@@ -25,13 +25,17 @@ ATOM WindowSystem::RegisterClassA(const WNDCLASSA& windowClass) {
 }
 
 // The program ships no icon; the class gets none.
-HICON WindowSystem::LoadIconA(HMODULE /*module*/, std::uintptr_t /*id*/) const { return 0; }
+HICON WindowSystem::LoadIconA(HMODULE /*module*/, std::uintptr_t /*id*/) const {
+    return 0;
+}
 
 HCURSOR WindowSystem::LoadCursorA(HMODULE module, std::uintptr_t id) const {
     return module == 0 && id == IDC_ARROW ? kArrowCursor : 0;
 }
 
-HBRUSH WindowSystem::GetStockObject(int id) const { return id == BLACK_BRUSH ? kBlackBrush : 0; }
+HBRUSH WindowSystem::GetStockObject(int id) const {
+    return id == BLACK_BRUSH ? kBlackBrush : 0;
+}
 
 int WindowSystem::GetSystemMetrics(int index) const {
     switch (index) {
@@ -76,7 +80,9 @@ bool WindowSystem::ShowWindow(HWND window, int /*showCode*/) {
     return wasVisible;
 }
 
-bool WindowSystem::UpdateWindow(HWND window) { return IsWindow(window); }
+bool WindowSystem::UpdateWindow(HWND window) {
+    return IsWindow(window);
+}
 
 bool WindowSystem::DestroyWindow(HWND window) {
     if (!IsWindow(window)) {
@@ -102,8 +108,7 @@ LRESULT WindowSystem::SendMessageA(HWND window, UINT message, WPARAM wParam, LPA
     return procedure(window, message, wParam, lParam);
 }
 
-bool WindowSystem::PeekMessageA(MSG* message, HWND /*window*/, UINT first, UINT last,
-                                UINT remove) {
+bool WindowSystem::PeekMessageA(MSG* message, HWND /*window*/, UINT first, UINT last, UINT remove) {
     if (message == nullptr) {
         return false;
     }
@@ -137,7 +142,9 @@ int WindowSystem::GetMessageA(MSG* message, HWND window, UINT first, UINT last) 
 }
 
 // Keys need no character messages here: nothing to translate.
-bool WindowSystem::TranslateMessage(const MSG* /*message*/) { return false; }
+bool WindowSystem::TranslateMessage(const MSG* /*message*/) {
+    return false;
+}
 
 LRESULT WindowSystem::DispatchMessageA(const MSG* message) {
     if (message == nullptr) {
@@ -193,8 +200,7 @@ void WindowSystem::DropInput() {
     queue_.erase(std::remove_if(queue_.begin(), queue_.end(),
                                 [](const MSG& m) {
                                     return m.message == WM_MOUSEMOVE ||
-                                           m.message == WM_LBUTTONDOWN ||
-                                           m.message == WM_KEYDOWN;
+                                           m.message == WM_LBUTTONDOWN || m.message == WM_KEYDOWN;
                                 }),
                  queue_.end());
 }

@@ -82,7 +82,7 @@ struct WNDCLASSA {
 };
 
 class WindowSystem {
-public:
+  public:
     explicit WindowSystem(FaultInjector& faults) : faults_(faults) {}
     virtual ~WindowSystem() = default;
     WindowSystem(const WindowSystem&) = delete;
@@ -122,7 +122,7 @@ public:
     bool CursorHidden() const { return cursor_ == 0; }
     std::size_t QueuedMessages() const { return queue_.size(); }
 
-protected:
+  protected:
     // Input from the back end lands here.
     void Enqueue(const MSG& message) { queue_.push_back(message); }
     // Moves whatever input has arrived into the queue; with `wait`, blocks
@@ -142,7 +142,7 @@ protected:
 
     FaultInjector& faults_;
 
-private:
+  private:
     struct Window {
         WNDPROC procedure;
         bool visible = false;

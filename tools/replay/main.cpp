@@ -2,4 +2,6 @@
 
 #include "tools/replay/runner.h"
 
-int main(int argc, char** argv) { return velmora::replay::ReplayMain(argc, argv, std::cout, std::cerr); }
+int main(int argc, char** argv) {
+    return velmora::replay::ReplayMain(argc, argv, std::cout, std::cerr);
+}

@@ -132,8 +132,8 @@ int RunReplay(const std::string& scriptText, const std::string& scriptName,
                     break;
                 case Kind::kDump:
                     run.clock = w.Clock();
-                    writeError = WriteStateFiles(outputDirectory, d.text, program,
-                                                 Capture(program), run);
+                    writeError =
+                        WriteStateFiles(outputDirectory, d.text, program, Capture(program), run);
                     break;
                 case Kind::kTime:
                 case Kind::kBitmap:

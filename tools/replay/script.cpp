@@ -14,11 +14,16 @@ constexpr std::uint64_t kU32 = 0xFFFFFFFF;
 
 // The operations a script may make fail.
 constexpr std::array<platform::Operation, 11> kScriptableOperations = {
-    platform::Operation::kDirectDrawCreate,   platform::Operation::kSetCooperativeLevel,
-    platform::Operation::kSetDisplayMode,     platform::Operation::kCreateSurface,
-    platform::Operation::kGetAttachedSurface, platform::Operation::kCreatePalette,
-    platform::Operation::kSetPalette,         platform::Operation::kLock,
-    platform::Operation::kBltFast,            platform::Operation::kFlip,
+    platform::Operation::kDirectDrawCreate,
+    platform::Operation::kSetCooperativeLevel,
+    platform::Operation::kSetDisplayMode,
+    platform::Operation::kCreateSurface,
+    platform::Operation::kGetAttachedSurface,
+    platform::Operation::kCreatePalette,
+    platform::Operation::kSetPalette,
+    platform::Operation::kLock,
+    platform::Operation::kBltFast,
+    platform::Operation::kFlip,
     platform::Operation::kCreateWindow,
 };
 

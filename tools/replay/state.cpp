@@ -62,7 +62,8 @@ std::string WriteFile(const std::string& path, const std::vector<std::uint8_t>& 
     if (file == nullptr) {
         return "cannot write '" + path + "': " + std::strerror(errno);
     }
-    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool written =
+        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) {
         return "cannot write '" + path + "'";
