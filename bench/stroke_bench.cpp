@@ -39,9 +39,9 @@ struct BenchScene {
 
 // Mid-screen strokes, alternating between two nearby positions so the depth
 // map keeps a painted plateau with steps in it.
-void BM_StrokeForward(benchmark::State& state) {
+void RunStrokes(benchmark::State& state, std::int32_t bidirectional) {
     BenchScene s;
-    const velmora::stereo::StrokeSettings settings{8, 0};
+    const velmora::stereo::StrokeSettings settings{8, bidirectional};
     int i = 0;
     for (auto _ : state) {
         s.Stroke(300 + (i & 1) * 3, 220 + (i & 1) * 2, settings);
@@ -49,17 +49,14 @@ void BM_StrokeForward(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
 }
+
+void BM_StrokeForward(benchmark::State& state) {
+    RunStrokes(state, 0);
+}
 BENCHMARK(BM_StrokeForward);
 
 void BM_StrokeBackward(benchmark::State& state) {
-    BenchScene s;
-    const velmora::stereo::StrokeSettings settings{8, 1};
-    int i = 0;
-    for (auto _ : state) {
-        s.Stroke(300 + (i & 1) * 3, 220 + (i & 1) * 2, settings);
-        ++i;
-        benchmark::ClobberMemory();
-    }
+    RunStrokes(state, 1);
 }
 BENCHMARK(BM_StrokeBackward);
 

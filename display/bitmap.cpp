@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/ddraw/gdi.h"
+#include "platform/little_endian.h"
 #include "platform/window/image.h"
 
 namespace velmora::display {
@@ -14,16 +15,6 @@ namespace {
 constexpr std::size_t kFileHeaderBytes = 14;
 constexpr std::size_t kInfoHeaderBytes = 40;
 constexpr std::size_t kColourTableBytes = 1024;
-
-std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b[at + 2]) << 16 |
-           static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-
-std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
-}
 
 // Colour count of an accepted header: biClrUsed, or 1 << biBitCount.
 std::uint64_t ColourCount(std::uint32_t colorsUsed, std::uint16_t bitCount) {
@@ -61,15 +52,15 @@ PaletteTable PaletteFromResourceBytes(std::span<const std::uint8_t> resource) {
     if (resource.size() < kInfoHeaderBytes) {
         return table;
     }
-    const std::uint32_t size = U32(resource, 0);
-    const std::uint16_t bitCount = U16(resource, 14);
+    const std::uint32_t size = ReadU32(resource, 0);
+    const std::uint16_t bitCount = ReadU16(resource, 14);
     if (size < 40 || bitCount > 8) {
         return table;
     }
     if (size >= resource.size()) {
         return table;
     }
-    TakeRecords(table, resource.subspan(size), ColourCount(U32(resource, 32), bitCount), false);
+    TakeRecords(table, resource.subspan(size), ColourCount(ReadU32(resource, 32), bitCount), false);
     return table;
 }
 
@@ -80,13 +71,13 @@ PaletteTable PaletteFromFileBytes(std::span<const std::uint8_t> fileStart) {
         return table;
     }
     const auto info = fileStart.subspan(kFileHeaderBytes);
-    const std::uint32_t size = U32(info, 0);
-    const std::uint16_t bitCount = U16(info, 14);
+    const std::uint32_t size = ReadU32(info, 0);
+    const std::uint16_t bitCount = ReadU16(info, 14);
     if (size != 40 || bitCount > 8) {
         return table;
     }
     TakeRecords(table, fileStart.subspan(kFileHeaderBytes + kInfoHeaderBytes),
-                ColourCount(U32(info, 32), bitCount), true);
+                ColourCount(ReadU32(info, 32), bitCount), true);
     return table;
 }
 

@@ -31,37 +31,16 @@ void FillFormat(DDPIXELFORMAT& format) {
 
 // --- palettes -----------------------------------------------------------------
 
-ULONG DirectDrawPalette::AddRef() {
-    if (alive_) {
-        ++references_;
-    }
-    return references_;
-}
-
-ULONG DirectDrawPalette::Release() {
-    if (!alive_ || references_ == 0) {
-        return 0;
-    }
-    if (--references_ == 0) {
-        End();
-    }
-    return references_;
-}
-
 void DirectDrawPalette::End() {
-    if (!alive_) {
-        return;
-    }
-    if (device_.PaletteIsOnScreen(this)) {
+    const bool onScreen = device_.PaletteIsOnScreen(this);
+    if (MarkEnded() && onScreen) {
         device_.NoteScreenChange();
     }
-    alive_ = false;
-    references_ = 0;
 }
 
 HRESULT DirectDrawPalette::GetEntries(DWORD flags, DWORD first, DWORD count,
                                       PALETTEENTRY* entries) const {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kGetEntries)) {
@@ -76,7 +55,7 @@ HRESULT DirectDrawPalette::GetEntries(DWORD flags, DWORD first, DWORD count,
 
 HRESULT DirectDrawPalette::SetEntries(DWORD flags, DWORD first, DWORD count,
                                       const PALETTEENTRY* entries) {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kSetEntries)) {
@@ -94,30 +73,11 @@ HRESULT DirectDrawPalette::SetEntries(DWORD flags, DWORD first, DWORD count,
 
 // --- surfaces -----------------------------------------------------------------
 
-ULONG DirectDrawSurface::AddRef() {
-    if (alive_) {
-        ++references_;
-    }
-    return references_;
-}
-
-ULONG DirectDrawSurface::Release() {
-    if (!alive_ || references_ == 0) {
-        return 0;
-    }
-    if (--references_ == 0) {
-        End();
-    }
-    return references_;
-}
-
 void DirectDrawSurface::End() {
-    if (!alive_) {
+    if (!MarkEnded()) {
         return;
     }
     const bool wasOnScreen = primary_;
-    alive_ = false;
-    references_ = 0;
     if (dc_ != 0) {
         device_.Graphics().DeleteSurfaceDC(dc_);
         dc_ = 0;
@@ -163,7 +123,7 @@ void DirectDrawSurface::NoteChange() const {
 }
 
 HRESULT DirectDrawSurface::GetAttachedSurface(const DDSCAPS* caps, DirectDrawSurface** attached) {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kGetAttachedSurface)) {
@@ -183,7 +143,7 @@ HRESULT DirectDrawSurface::GetAttachedSurface(const DDSCAPS* caps, DirectDrawSur
 
 HRESULT DirectDrawSurface::Lock(const RECT* rect, DDSURFACEDESC* description, DWORD /*flags*/,
                                 void* event) {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kLock)) {
@@ -212,7 +172,7 @@ HRESULT DirectDrawSurface::Lock(const RECT* rect, DDSURFACEDESC* description, DW
 }
 
 HRESULT DirectDrawSurface::Unlock(void* /*pixels*/) {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kUnlock)) {
@@ -228,7 +188,7 @@ HRESULT DirectDrawSurface::Unlock(void* /*pixels*/) {
 
 HRESULT DirectDrawSurface::BltFast(DWORD x, DWORD y, DirectDrawSurface* source,
                                    const RECT* sourceRect, DWORD /*transfer*/) {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kBltFast)) {
@@ -237,7 +197,7 @@ HRESULT DirectDrawSurface::BltFast(DWORD x, DWORD y, DirectDrawSurface* source,
     if (source == nullptr) {
         return DDERR_INVALIDPARAMS;
     }
-    if (!source->alive_) {
+    if (!source->Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     const RECT from =
@@ -265,7 +225,7 @@ HRESULT DirectDrawSurface::BltFast(DWORD x, DWORD y, DirectDrawSurface* source,
 }
 
 HRESULT DirectDrawSurface::Flip(DirectDrawSurface* override, DWORD flags) {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kFlip)) {
@@ -286,7 +246,7 @@ HRESULT DirectDrawSurface::Flip(DirectDrawSurface* override, DWORD flags) {
 }
 
 HRESULT DirectDrawSurface::SetPalette(DirectDrawPalette* palette) {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kSetPalette)) {
@@ -308,7 +268,7 @@ HRESULT DirectDrawSurface::SetPalette(DirectDrawPalette* palette) {
 }
 
 HRESULT DirectDrawSurface::Restore() {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kRestore)) {
@@ -318,7 +278,7 @@ HRESULT DirectDrawSurface::Restore() {
 }
 
 HRESULT DirectDrawSurface::GetSurfaceDesc(DDSURFACEDESC* description) const {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kGetSurfaceDesc)) {
@@ -338,7 +298,7 @@ HRESULT DirectDrawSurface::GetSurfaceDesc(DDSURFACEDESC* description) const {
 }
 
 HRESULT DirectDrawSurface::GetDC(HDC* dc) {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kGetDC)) {
@@ -356,7 +316,7 @@ HRESULT DirectDrawSurface::GetDC(HDC* dc) {
 }
 
 HRESULT DirectDrawSurface::ReleaseDC(HDC dc) {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (dc == 0 || dc != dc_) {
@@ -370,29 +330,10 @@ HRESULT DirectDrawSurface::ReleaseDC(HDC dc) {
 
 // --- the DirectDraw object ------------------------------------------------------
 
-ULONG DirectDraw::AddRef() {
-    if (alive_) {
-        ++references_;
-    }
-    return references_;
-}
-
-ULONG DirectDraw::Release() {
-    if (!alive_ || references_ == 0) {
-        return 0;
-    }
-    if (--references_ == 0) {
-        End();
-    }
-    return references_;
-}
-
 void DirectDraw::End() {
-    if (!alive_) {
+    if (!MarkEnded()) {
         return;
     }
-    alive_ = false;
-    references_ = 0;
     for (auto& surface : device_.surfaces_) {
         if (surface->owner_ == this) {
             surface->End();
@@ -412,7 +353,7 @@ void DirectDraw::End() {
 }
 
 HRESULT DirectDraw::SetCooperativeLevel(HWND window, DWORD flags) {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kSetCooperativeLevel)) {
@@ -435,7 +376,7 @@ HRESULT DirectDraw::SetCooperativeLevel(HWND window, DWORD flags) {
 }
 
 HRESULT DirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kSetDisplayMode)) {
@@ -456,7 +397,7 @@ HRESULT DirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel
 
 HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* description, DirectDrawSurface** surface,
                                   void* outer) {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kCreateSurface)) {
@@ -525,7 +466,7 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* description, DirectDrawSurface*
 
 HRESULT DirectDraw::CreatePalette(DWORD flags, const PALETTEENTRY* entries,
                                   DirectDrawPalette** palette, void* outer) {
-    if (!alive_) {
+    if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kCreatePalette)) {
@@ -565,7 +506,7 @@ HRESULT DisplayDevice::DirectDrawCreate(const void* driver, DirectDraw** directD
 
 const DirectDrawSurface* DisplayDevice::Primary() const {
     for (const auto& surface : surfaces_) {
-        if (surface->alive_ && surface->primary_) {
+        if (surface->Alive() && surface->primary_) {
             return surface.get();
         }
     }
@@ -583,17 +524,17 @@ bool DisplayDevice::PaletteIsOnScreen(const DirectDrawPalette* palette) const {
 
 std::size_t DisplayDevice::LiveDirectDraws() const {
     return static_cast<std::size_t>(std::count_if(directDraws_.begin(), directDraws_.end(),
-                                                  [](const auto& d) { return d->alive_; }));
+                                                  [](const auto& d) { return d->Alive(); }));
 }
 
 std::size_t DisplayDevice::LiveSurfaces() const {
-    return static_cast<std::size_t>(
-        std::count_if(surfaces_.begin(), surfaces_.end(), [](const auto& s) { return s->alive_; }));
+    return static_cast<std::size_t>(std::count_if(surfaces_.begin(), surfaces_.end(),
+                                                  [](const auto& s) { return s->Alive(); }));
 }
 
 std::size_t DisplayDevice::LivePalettes() const {
-    return static_cast<std::size_t>(
-        std::count_if(palettes_.begin(), palettes_.end(), [](const auto& p) { return p->alive_; }));
+    return static_cast<std::size_t>(std::count_if(palettes_.begin(), palettes_.end(),
+                                                  [](const auto& p) { return p->Alive(); }));
 }
 
 }  // namespace velmora::platform

@@ -98,34 +98,70 @@ class DirectDraw;
 class DirectDrawSurface;
 class Gdi;
 
-class DirectDrawPalette {
+// Reference counting shared by the layer's objects: the last Release ends the
+// object. An ended object stays addressable but refuses every call.
+class CountedObject {
   public:
-    ULONG AddRef();
-    ULONG Release();
+    CountedObject(const CountedObject&) = delete;
+    CountedObject& operator=(const CountedObject&) = delete;
+
+    ULONG AddRef() {
+        if (alive_) {
+            ++references_;
+        }
+        return references_;
+    }
+    ULONG Release() {
+        if (!alive_ || references_ == 0) {
+            return 0;
+        }
+        if (--references_ == 0) {
+            End();
+        }
+        return references_;
+    }
+    bool Alive() const { return alive_; }
+    ULONG References() const { return references_; }
+
+  protected:
+    CountedObject() = default;
+    virtual ~CountedObject() = default;
+    virtual void End() = 0;
+    // Marks the object ended; false when it already was.
+    bool MarkEnded() {
+        if (!alive_) {
+            return false;
+        }
+        alive_ = false;
+        references_ = 0;
+        return true;
+    }
+
+  private:
+    bool alive_ = true;
+    ULONG references_ = 1;
+};
+
+class DirectDrawPalette : public CountedObject {
+  public:
     HRESULT GetEntries(DWORD flags, DWORD first, DWORD count, PALETTEENTRY* entries) const;
     HRESULT SetEntries(DWORD flags, DWORD first, DWORD count, const PALETTEENTRY* entries);
 
-    bool Alive() const { return alive_; }
-    ULONG References() const { return references_; }
     const std::array<PALETTEENTRY, 256>& Entries() const { return entries_; }
 
   private:
     friend class DisplayDevice;
     friend class DirectDraw;
     DirectDrawPalette(DisplayDevice& device, DirectDraw* owner) : device_(device), owner_(owner) {}
-    void End();
+    void End() override;
 
     DisplayDevice& device_;
     DirectDraw* owner_;
-    bool alive_ = true;
-    ULONG references_ = 1;
     std::array<PALETTEENTRY, 256> entries_{};
 };
 
-class DirectDrawSurface {
+class DirectDrawSurface : public CountedObject {
   public:
-    ULONG AddRef();
-    ULONG Release();
     HRESULT GetAttachedSurface(const DDSCAPS* caps, DirectDrawSurface** attached);
     HRESULT Lock(const RECT* rect, DDSURFACEDESC* description, DWORD flags, void* event);
     HRESULT Unlock(void* pixels);
@@ -140,7 +176,6 @@ class DirectDrawSurface {
 
     // What the in-memory layer can show about a surface, for presenters,
     // state dumps and tests.
-    bool Alive() const { return alive_; }
     bool Locked() const { return locked_; }
     bool IsPrimary() const { return primary_; }
     int Width() const { return width_; }
@@ -149,7 +184,6 @@ class DirectDrawSurface {
     const std::uint8_t* Pixels() const;
     std::uint8_t* MutablePixels();  // for the device-context drawing of Gdi
     DirectDrawPalette* AttachedPalette() const { return palette_; }
-    ULONG References() const { return references_; }
     DisplayDevice& Device() const { return device_; }
 
   private:
@@ -160,14 +194,12 @@ class DirectDrawSurface {
         std::vector<std::uint8_t> bytes;
     };
     DirectDrawSurface(DisplayDevice& device, DirectDraw* owner) : device_(device), owner_(owner) {}
-    void End();
+    void End() override;
     bool Busy() const { return locked_ || dc_ != 0; }
     void NoteChange() const;
 
     DisplayDevice& device_;
     DirectDraw* owner_;
-    bool alive_ = true;
-    ULONG references_ = 1;
     int width_ = 0;
     int height_ = 0;
     DWORD caps_ = 0;
@@ -180,27 +212,22 @@ class DirectDrawSurface {
     HDC dc_ = 0;
 };
 
-class DirectDraw {
+class DirectDraw : public CountedObject {
   public:
-    ULONG AddRef();
-    ULONG Release();
     HRESULT SetCooperativeLevel(HWND window, DWORD flags);
     HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel);
     HRESULT CreateSurface(DDSURFACEDESC* description, DirectDrawSurface** surface, void* outer);
     HRESULT CreatePalette(DWORD flags, const PALETTEENTRY* entries, DirectDrawPalette** palette,
                           void* outer);
 
-    bool Alive() const { return alive_; }
     DisplayDevice& Device() const { return device_; }
 
   private:
     friend class DisplayDevice;
     explicit DirectDraw(DisplayDevice& device) : device_(device) {}
-    void End();
+    void End() override;
 
     DisplayDevice& device_;
-    bool alive_ = true;
-    ULONG references_ = 1;
     bool exclusive_ = false;
 };
 

@@ -4,19 +4,11 @@
 
 #include <cstring>
 
+#include "platform/little_endian.h"
+
 namespace velmora::platform {
 
 namespace {
-
-std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b[at + 2]) << 16 |
-           static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-
-std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
-}
 
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) {
@@ -41,7 +33,7 @@ std::optional<InfoHeader> ReadInfoHeader(std::span<const std::uint8_t> b, std::s
         return std::nullopt;
     }
     InfoHeader h;
-    h.size = U32(b, at);
+    h.size = ReadU32(b, at);
     if (h.size != 12 && h.size < 40) {
         error = "unsupported bitmap header size " + std::to_string(h.size);
         return std::nullopt;
@@ -51,15 +43,15 @@ std::optional<InfoHeader> ReadInfoHeader(std::span<const std::uint8_t> b, std::s
         return std::nullopt;
     }
     if (h.size == 12) {
-        h.width = U16(b, at + 4);
-        h.height = U16(b, at + 6);
-        h.bitCount = U16(b, at + 10);
+        h.width = ReadU16(b, at + 4);
+        h.height = ReadU16(b, at + 6);
+        h.bitCount = ReadU16(b, at + 10);
     } else {
-        h.width = static_cast<std::int32_t>(U32(b, at + 4));
-        h.height = static_cast<std::int32_t>(U32(b, at + 8));
-        h.bitCount = U16(b, at + 14);
-        h.compression = U32(b, at + 16);
-        h.colorsUsed = U32(b, at + 32);
+        h.width = static_cast<std::int32_t>(ReadU32(b, at + 4));
+        h.height = static_cast<std::int32_t>(ReadU32(b, at + 8));
+        h.bitCount = ReadU16(b, at + 14);
+        h.compression = ReadU32(b, at + 16);
+        h.colorsUsed = ReadU32(b, at + 32);
     }
     if (h.height < 0) {
         h.height = -h.height;
@@ -162,7 +154,7 @@ DecodeResult DecodeBitmapFile(std::span<const std::uint8_t> file) {
     if (!header) {
         return result;
     }
-    const std::uint64_t offset = U32(file, 10);
+    const std::uint64_t offset = ReadU32(file, 10);
     if (offset > file.size()) {
         result.error = "bitmap pixel offset past the end of the data";
         return result;
