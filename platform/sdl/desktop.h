@@ -1,0 +1,78 @@
+#pragma once
+
+// The desktop back end of the window-system layer, on SDL2: the program's
+// window covers the screen and shows the in-memory primary surface scaled
+// to it; mouse, keyboard, focus and close requests become messages; boxes
+// are modal. It translates and nothing more: what a message means is the
+// program's business.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/ddraw/ddraw.h"
+#include "platform/window/window_system.h"
+
+struct SDL_Window;
+union SDL_Event;
+
+namespace velmora::platform {
+
+class Presenter;
+class PresentPacer;
+
+class SdlWindowSystem : public WindowSystem {
+  public:
+    // `device` holds the screen this back end shows.
+    SdlWindowSystem(FaultInjector& faults, const DisplayDevice& device);
+    ~SdlWindowSystem() override;
+
+    // Starts SDL's video and makes the window (hidden until the program
+    // shows its own), the renderer and the texture. An empty string on
+    // success, else one line saying why there is no window. An invisible
+    // video driver ("offscreen", "dummy") is refused unless SDL_VIDEODRIVER
+    // asks for it: without it, running would show nothing and look hung.
+    std::string Open(const std::string& title);
+
+    std::uint32_t CalendarSeconds() override;
+
+    // Frames shown so far, for tests and benchmarks.
+    std::uint64_t Presentations() const;
+    // What shows the screen in the window, once Open succeeded; benchmarks
+    // drive it directly, without the pacing.
+    Presenter* ScreenPresenter() { return presenter_.get(); }
+    // Whether any box reached the user (on screen or, failing that, on
+    // standard error).
+    bool BoxShown() const { return boxShown_; }
+
+  protected:
+    bool Pump(bool wait) override;
+    void ShowBox(HWND owner, const std::string& text, const std::string& caption) override;
+    void ShowPointer(bool visible) override;
+    void WindowShown(HWND window) override;
+    void WindowDestroying(HWND window) override;
+    std::int64_t MillisecondsNow() override;
+
+  private:
+    void Drain();
+    void Translate(const SDL_Event& event);
+    void TranslateWindowEvent(const SDL_Event& event);
+    void Post(UINT message, WPARAM wParam, LPARAM lParam);
+    void SetCursorForWindow();
+    void TakeFocus();
+    void PresentIfDue(bool inputWaiting);
+    bool PresentNow();
+
+    const DisplayDevice& device_;
+    bool started_ = false;
+    SDL_Window* window_ = nullptr;
+    std::unique_ptr<Presenter> presenter_;
+    std::unique_ptr<PresentPacer> pacer_;
+    bool shown_ = false;
+    bool boxShown_ = false;
+    // Buttons and modifiers as of the event being translated.
+    std::uint32_t buttons_ = 0;
+    std::uint16_t modifiers_ = 0;
+};
+
+}  // namespace velmora::platform

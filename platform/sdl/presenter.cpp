@@ -1,0 +1,152 @@
+#include "platform/sdl/presenter.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+
+namespace velmora::platform {
+
+namespace {
+
+constexpr int kWidth = DisplayDevice::kScreenWidth;
+constexpr int kHeight = DisplayDevice::kScreenHeight;
+constexpr int kFallbackRefreshHz = 60;
+
+std::string Failure(const char* what) {
+    return std::string(what) + ": " + SDL_GetError();
+}
+
+}  // namespace
+
+void BuildLookup(const DirectDrawPalette* palette, ColourLookup& lookup) {
+    if (palette == nullptr || !palette->Alive()) {
+        lookup.fill(0xFF000000U);
+        return;
+    }
+    const auto& entries = palette->Entries();
+    for (std::size_t i = 0; i < lookup.size(); ++i) {
+        lookup[i] = 0xFF000000U | static_cast<std::uint32_t>(entries[i].peRed) << 16 |
+                    static_cast<std::uint32_t>(entries[i].peGreen) << 8 | entries[i].peBlue;
+    }
+}
+
+void ColourFrame(const std::uint8_t* indexes, std::ptrdiff_t pitch, const ColourLookup& lookup,
+                 std::uint32_t* target, std::ptrdiff_t targetPitch) {
+    auto* targetBytes = reinterpret_cast<std::uint8_t*>(target);
+    for (int y = 0; y < kHeight; ++y) {
+        const std::uint8_t* in = indexes + y * pitch;
+        auto* out = reinterpret_cast<std::uint32_t*>(targetBytes + y * targetPitch);
+        for (int x = 0; x < kWidth; ++x) {
+            out[x] = lookup[in[x]];
+        }
+    }
+}
+
+bool PresentPacer::Due(std::uint64_t generation, Clock::time_point now, bool inputWaiting) {
+    if (!Pending(generation)) {
+        pendingSince_.reset();
+        return false;
+    }
+    if (!pendingSince_) {
+        pendingSince_ = now;
+    }
+    if (UntilDue(now) > Clock::duration::zero()) {
+        return false;
+    }
+    return !inputWaiting || now - *pendingSince_ >= interval_;
+}
+
+PresentPacer::Clock::duration PresentPacer::UntilDue(Clock::time_point now) const {
+    if (!presentedOnce_) {
+        return Clock::duration::zero();
+    }
+    return std::max(Clock::duration::zero(), lastPresent_ + interval_ - now);
+}
+
+void PresentPacer::Presented(std::uint64_t generation, Clock::time_point now) {
+    shown_ = generation;
+    invalid_ = false;
+    presentedOnce_ = true;
+    lastPresent_ = now;
+    pendingSince_.reset();
+}
+
+Presenter::~Presenter() {
+    if (texture_ != nullptr) {
+        SDL_DestroyTexture(texture_);
+    }
+    if (renderer_ != nullptr) {
+        SDL_DestroyRenderer(renderer_);
+    }
+}
+
+std::string Presenter::Open(SDL_Window* window) {
+    window_ = window;
+    // No vsync: presenting must never hold up the message loop; the pacer
+    // keeps the rate down instead.
+    renderer_ = SDL_CreateRenderer(window, -1, 0);
+    if (renderer_ == nullptr) {
+        return Failure("cannot create a renderer");
+    }
+    if (SDL_RenderSetLogicalSize(renderer_, kWidth, kHeight) != 0) {
+        return Failure("cannot scale the picture to the window");
+    }
+    // Whole screen pixels per picture pixel where the scale allows: the dots
+    // must stay sharp for the eyes to fuse them.
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                 kWidth, kHeight);
+    if (texture_ == nullptr) {
+        return Failure("cannot create the screen texture");
+    }
+    return {};
+}
+
+bool Presenter::Present() {
+    if (renderer_ == nullptr) {
+        return false;
+    }
+    const DirectDrawSurface* primary = device_.Primary();
+    if (primary != nullptr && primary->Locked()) {
+        return false;
+    }
+    const std::uint64_t generation = device_.ScreenGeneration();
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) == 0) {
+        auto* target = static_cast<std::uint32_t*>(pixels);
+        if (primary != nullptr && primary->Pixels() != nullptr && primary->Width() == kWidth &&
+            primary->Height() == kHeight) {
+            BuildLookup(device_.ScreenPalette(), lookup_);
+            ColourFrame(primary->Pixels(), primary->Pitch(), lookup_, target, pitch);
+        } else {
+            // No screen yet (or any more): show black.
+            for (int y = 0; y < kHeight; ++y) {
+                std::fill_n(
+                    reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels) +
+                                                     static_cast<std::ptrdiff_t>(y) * pitch),
+                    kWidth, 0xFF000000U);
+            }
+        }
+        SDL_UnlockTexture(texture_);
+    }
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, SDL_ALPHA_OPAQUE);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+    shownGeneration_ = generation;
+    ++presentations_;
+    return true;
+}
+
+PresentPacer::Clock::duration Presenter::RefreshInterval() const {
+    int hz = kFallbackRefreshHz;
+    SDL_DisplayMode mode;
+    if (window_ != nullptr && SDL_GetWindowDisplayMode(window_, &mode) == 0 &&
+        mode.refresh_rate > 0) {
+        hz = mode.refresh_rate;
+    }
+    return std::chrono::duration_cast<PresentPacer::Clock::duration>(std::chrono::seconds(1)) / hz;
+}
+
+}  // namespace velmora::platform
