@@ -6,7 +6,7 @@ set -euo pipefail
 
 build_pkgs=(cmake g++ ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             libsdl2-dev libpng-dev locales)
-e2e_pkgs=(xvfb xdotool imagemagick x11-utils procps)
+e2e_pkgs=(xvfb xfonts-base xdotool imagemagick x11-utils procps)
 
 wanted=()
 for group in "$@"; do
