@@ -2,10 +2,12 @@
 # Installs the Debian packages that the given group needs, when missing.
 #   deps.sh build   - compiler, CMake, GoogleTest, Google Benchmark, SDL2, libpng
 #   deps.sh e2e     - the X server and tools the end-to-end test drives
+#   deps.sh fuzz    - clang and its libFuzzer runtime
 set -euo pipefail
 
 build_pkgs=(cmake g++ ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             libsdl2-dev libpng-dev locales)
+fuzz_pkgs=(clang libclang-rt-14-dev)
 e2e_pkgs=(xvfb xfonts-base xdotool imagemagick x11-utils procps)
 
 wanted=()
@@ -13,6 +15,7 @@ for group in "$@"; do
     case "$group" in
         build) wanted+=("${build_pkgs[@]}") ;;
         e2e) wanted+=("${e2e_pkgs[@]}") ;;
+        fuzz) wanted+=("${fuzz_pkgs[@]}") ;;
         *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
     esac
 done
