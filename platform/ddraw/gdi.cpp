@@ -102,11 +102,10 @@ void Gdi::DeleteSurfaceDC(HDC dc) {
     }
 }
 
-std::uint8_t Gdi::NearestIndex(std::uint32_t rgb) const {
+std::uint8_t Gdi::NearestIndex(std::uint32_t rgb, const DirectDrawPalette* palette) {
     const int red = static_cast<int>((rgb >> 16) & 0xFF);
     const int green = static_cast<int>((rgb >> 8) & 0xFF);
     const int blue = static_cast<int>(rgb & 0xFF);
-    const DirectDrawPalette* palette = device_.ScreenPalette();
     if (palette == nullptr) {
         // No palette on screen: the 3-3-2 colour cube.
         return static_cast<std::uint8_t>(((red * 7 + 127) / 255) << 5 |
@@ -142,6 +141,17 @@ bool Gdi::StretchBlt(HDC target, int x, int y, int width, int height, HDC source
         return false;
     }
     std::uint8_t* pixels = surface->MutablePixels();
+    // True-colour pixels map to the screen's palette; each distinct colour is
+    // searched for once, not once per pixel.
+    const DirectDrawPalette* screen = device_.ScreenPalette();
+    std::unordered_map<std::uint32_t, std::uint8_t> nearest;
+    auto convert = [&](std::uint32_t rgb) {
+        const auto [it, added] = nearest.try_emplace(rgb, 0);
+        if (added) {
+            it->second = NearestIndex(rgb, screen);
+        }
+        return it->second;
+    };
     const std::ptrdiff_t pitch = surface->Pitch();
     // Nearest-neighbour sampling; destination and source are both clipped,
     // so any rectangle is safe.
@@ -159,8 +169,7 @@ bool Gdi::StretchBlt(HDC target, int x, int y, int width, int height, HDC source
                 continue;
             }
             const auto at = static_cast<std::size_t>(sy * image->width + sx);
-            pixels[ty * pitch + tx] =
-                image->indexed ? image->indexes[at] : NearestIndex(image->rgb[at]);
+            pixels[ty * pitch + tx] = image->indexed ? image->indexes[at] : convert(image->rgb[at]);
         }
     }
     return true;

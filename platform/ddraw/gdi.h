@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
@@ -69,7 +70,8 @@ class Gdi {
         DirectDrawSurface* surface = nullptr;  // a surface's context
         HBITMAP selected = 0;                  // a memory context's bitmap
     };
-    std::uint8_t NearestIndex(std::uint32_t rgb) const;
+    // The palette index that shows a colour best on the current screen.
+    static std::uint8_t NearestIndex(std::uint32_t rgb, const DirectDrawPalette* screen);
 
     DisplayDevice& device_;
     std::uint32_t nextHandle_ = 1;
