@@ -26,7 +26,7 @@ struct Settings {
 struct Platform {
     platform::WindowSystem& windows;
     platform::Kernel& kernel;
-    platform::DisplayDevice& device;
+    platform::DisplayDriver& device;
 };
 
 // Everything the program holds for one run.

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "app/program.h"
+#include "platform/ddraw/memory.h"
 #include "platform/sdl/desktop.h"
+#include "platform/window/memory_kernel.h"
 #include "resources/embedded.h"
 
 int main() {
@@ -14,7 +16,7 @@ int main() {
     platform::FaultInjector faults;
     std::vector<platform::Resource> resources;
     resources.push_back({"ALL", platform::RT_BITMAP, resources::AllBitmap()});
-    platform::Kernel kernel(faults, std::move(resources));
+    platform::MemoryKernel kernel(faults, std::move(resources));
     platform::DisplayDevice device(faults);
     platform::SdlWindowSystem windows(faults, device);
     // Without a window there is no box to say so in either.

@@ -70,17 +70,17 @@ class Screen {
     Screen& operator=(const Screen&) = delete;
 
     DisplayDevice& Device() { return device_; }
-    DirectDrawSurface* Primary() { return primary_; }
-    DirectDrawPalette* Palette() { return palette_; }
+    MemorySurface* Primary() { return primary_; }
+    MemoryPalette* Palette() { return palette_; }
     SdlWindowSystem& Windows() { return windows_; }
 
   private:
     FaultInjector faults_;
     DisplayDevice device_{faults_};
     SdlWindowSystem windows_{faults_, device_};
-    DirectDraw* dd_ = nullptr;
-    DirectDrawSurface* primary_ = nullptr;
-    DirectDrawPalette* palette_ = nullptr;
+    IDirectDraw* dd_ = nullptr;
+    MemorySurface* primary_ = nullptr;
+    MemoryPalette* palette_ = nullptr;
     HWND window_ = 0;
 };
 

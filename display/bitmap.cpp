@@ -4,7 +4,6 @@
 
 #include "platform/ddraw/gdi.h"
 #include "platform/little_endian.h"
-#include "platform/window/image.h"
 
 namespace velmora::display {
 
@@ -115,25 +114,26 @@ PaletteTable ReadPaletteTable(Kernel& kernel, const char* name) {
     return PaletteFromFileBytes({bytes.data(), got});
 }
 
-DirectDrawPalette* LoadPaletteFromBitmap(Kernel& kernel, DirectDraw* directDraw, const char* name) {
+IDirectDrawPalette* LoadPaletteFromBitmap(Kernel& kernel, IDirectDraw* directDraw,
+                                          const char* name) {
     const PaletteTable table = ReadPaletteTable(kernel, name);
     if (directDraw == nullptr) {
         return nullptr;
     }
-    DirectDrawPalette* palette = nullptr;
+    IDirectDrawPalette* palette = nullptr;
     if (directDraw->CreatePalette(DDPCAPS_8BIT, table.data(), &palette, nullptr) != DD_OK) {
         return nullptr;
     }
     return palette;
 }
 
-HRESULT CopyBitmapToSurface(Kernel& kernel, DirectDrawSurface* surface, HBITMAP bitmap,
+HRESULT CopyBitmapToSurface(Kernel& kernel, IDirectDrawSurface* surface, HBITMAP bitmap,
                             std::int32_t x, std::int32_t y, std::int32_t width,
                             std::int32_t height) {
     if (bitmap == 0 || surface == nullptr) {
         return E_FAIL;
     }
-    Gdi& gdi = surface->Device().Graphics();
+    Gdi& gdi = surface->Graphics();
     surface->Restore();
     const HDC image = gdi.CreateCompatibleDC(0);
     if (image == 0) {
@@ -169,17 +169,17 @@ HRESULT CopyBitmapToSurface(Kernel& kernel, DirectDrawSurface* surface, HBITMAP 
     return result;
 }
 
-DirectDrawSurface* LoadBitmapSurface(Kernel& kernel, DirectDraw* directDraw, const char* name,
-                                     std::int32_t width, std::int32_t height) {
+IDirectDrawSurface* LoadBitmapSurface(Kernel& kernel, IDirectDraw* directDraw, const char* name,
+                                      std::int32_t width, std::int32_t height) {
     if (directDraw == nullptr) {
         return nullptr;
     }
-    Gdi& gdi = directDraw->Device().Graphics();
-    HBITMAP bitmap = LoadImageA(kernel, gdi, kernel.GetModuleHandleA(nullptr), name, IMAGE_BITMAP,
-                                width, height, LR_CREATEDIBSECTION);
+    Gdi& gdi = directDraw->Graphics();
+    HBITMAP bitmap = kernel.LoadImageA(gdi, kernel.GetModuleHandleA(nullptr), name, IMAGE_BITMAP,
+                                       width, height, LR_CREATEDIBSECTION);
     if (bitmap == 0) {
-        bitmap = LoadImageA(kernel, gdi, 0, name, IMAGE_BITMAP, width, height,
-                            LR_CREATEDIBSECTION | LR_LOADFROMFILE);
+        bitmap = kernel.LoadImageA(gdi, 0, name, IMAGE_BITMAP, width, height,
+                                   LR_CREATEDIBSECTION | LR_LOADFROMFILE);
     }
     if (bitmap == 0) {
         return nullptr;
@@ -192,7 +192,7 @@ DirectDrawSurface* LoadBitmapSurface(Kernel& kernel, DirectDraw* directDraw, con
     description.dwHeight = static_cast<DWORD>(record.bmHeight);
     description.dwWidth = static_cast<DWORD>(record.bmWidth);
     description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    DirectDrawSurface* surface = nullptr;
+    IDirectDrawSurface* surface = nullptr;
     if (directDraw->CreateSurface(&description, &surface, nullptr) != DD_OK) {
         gdi.DeleteObject(bitmap);
         return nullptr;

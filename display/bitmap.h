@@ -28,22 +28,22 @@ PaletteTable PaletteFromFileBytes(std::span<const std::uint8_t> fileStart);
 PaletteTable ReadPaletteTable(platform::Kernel& kernel, const char* name);
 
 // A new 256-entry palette from the bitmap's colours, or null.
-platform::DirectDrawPalette* LoadPaletteFromBitmap(platform::Kernel& kernel,
-                                                   platform::DirectDraw* directDraw,
-                                                   const char* name);
+platform::IDirectDrawPalette* LoadPaletteFromBitmap(platform::Kernel& kernel,
+                                                    platform::IDirectDraw* directDraw,
+                                                    const char* name);
 
 // Draws the bitmap's rectangle (x, y, width, height; 0 = the bitmap's own)
 // stretched over the whole surface. DD_OK, E_FAIL for a missing argument,
 // or the failure code of the surface's GetDC.
 platform::HRESULT CopyBitmapToSurface(platform::Kernel& kernel,
-                                      platform::DirectDrawSurface* surface,
+                                      platform::IDirectDrawSurface* surface,
                                       platform::HBITMAP bitmap, std::int32_t x, std::int32_t y,
                                       std::int32_t width, std::int32_t height);
 
 // A new off-screen surface holding the bitmap (resource first, then file),
 // at its own size or at width x height when those are non-zero; or null.
-platform::DirectDrawSurface* LoadBitmapSurface(platform::Kernel& kernel,
-                                               platform::DirectDraw* directDraw, const char* name,
-                                               std::int32_t width, std::int32_t height);
+platform::IDirectDrawSurface* LoadBitmapSurface(platform::Kernel& kernel,
+                                                platform::IDirectDraw* directDraw, const char* name,
+                                                std::int32_t width, std::int32_t height);
 
 }  // namespace velmora::display

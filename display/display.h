@@ -11,10 +11,10 @@ namespace velmora::display {
 
 // Every display object of the run, from set-up to teardown.
 struct DisplayContext {
-    platform::DirectDraw* directDraw = nullptr;
-    platform::DirectDrawSurface* primarySurface = nullptr;
-    platform::DirectDrawSurface* backBuffer = nullptr;
-    platform::DirectDrawSurface* patternTile = nullptr;
+    platform::IDirectDraw* directDraw = nullptr;
+    platform::IDirectDrawSurface* primarySurface = nullptr;
+    platform::IDirectDrawSurface* backBuffer = nullptr;
+    platform::IDirectDrawSurface* patternTile = nullptr;
     FlickerPalettes flickerPalettes;
     // Shared by the primary's creation and every lock of the back buffer.
     platform::DDSURFACEDESC surfaceDescription;
@@ -22,7 +22,7 @@ struct DisplayContext {
 
 // What set-up needs from outside the display.
 struct DisplaySetUp {
-    platform::DisplayDevice& device;  // the default display driver
+    platform::DisplayDriver& device;  // the default display driver
     platform::Kernel& kernel;
     platform::HWND window = 0;
     std::uint32_t calendarSeconds = 0;  // seeds the random generator

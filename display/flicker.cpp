@@ -10,7 +10,7 @@ namespace {
 
 constexpr const char* kBitmapName = "ALL";
 
-void Attach(DirectDrawSurface* primary, DirectDrawPalette* palette) {
+void Attach(IDirectDrawSurface* primary, IDirectDrawPalette* palette) {
     if (primary != nullptr && palette != nullptr) {
         primary->SetPalette(palette);
     }
@@ -18,8 +18,8 @@ void Attach(DirectDrawSurface* primary, DirectDrawPalette* palette) {
 
 }  // namespace
 
-void CreateFlickerPalettes(FlickerPalettes& flicker, Kernel& kernel, DirectDraw* directDraw,
-                           DirectDrawSurface* primary, stereo::RandomGenerator& random,
+void CreateFlickerPalettes(FlickerPalettes& flicker, Kernel& kernel, IDirectDraw* directDraw,
+                           IDirectDrawSurface* primary, stereo::RandomGenerator& random,
                            std::uint32_t calendarSeconds) {
     flicker.slots[0] = LoadPaletteFromBitmap(kernel, directDraw, kBitmapName);
     Attach(primary, flicker.slots[0]);
@@ -34,7 +34,7 @@ void CreateFlickerPalettes(FlickerPalettes& flicker, Kernel& kernel, DirectDraw*
     random.Seed(calendarSeconds);
 
     for (int k = kFlickerSlots - 1; k >= 1; --k) {
-        DirectDrawPalette* palette = LoadPaletteFromBitmap(kernel, directDraw, kBitmapName);
+        IDirectDrawPalette* palette = LoadPaletteFromBitmap(kernel, directDraw, kBitmapName);
         flicker.slots[static_cast<std::size_t>(k)] = palette;
         Attach(primary, palette);
         // The shuffle runs even for a missing slot, so the random sequence
@@ -50,7 +50,7 @@ void CreateFlickerPalettes(FlickerPalettes& flicker, Kernel& kernel, DirectDraw*
     }
 }
 
-void AdvanceFlicker(FlickerPalettes& flicker, DirectDrawSurface* primary,
+void AdvanceFlicker(FlickerPalettes& flicker, IDirectDrawSurface* primary,
                     std::int32_t flickerMode) {
     if (flicker.cursor < 0 || flicker.cursor >= kFlickerSlots) {
         flicker.cursor = 0;
@@ -61,7 +61,7 @@ void AdvanceFlicker(FlickerPalettes& flicker, DirectDrawSurface* primary,
     flicker.cursor = flicker.cursor + 1 >= kFlickerSlots ? 0 : flicker.cursor + 1;
 }
 
-int FlickerSlotOf(const FlickerPalettes& flicker, const DirectDrawPalette* palette) {
+int FlickerSlotOf(const FlickerPalettes& flicker, const IDirectDrawPalette* palette) {
     if (palette == nullptr) {
         return -1;
     }

@@ -15,7 +15,7 @@ constexpr int kFlickerSlots = 32;
 // Slot 0 holds the base palette; slots 1..31 successive random permutations
 // of it. A slot whose palette could not be made stays empty and is skipped.
 struct FlickerPalettes {
-    std::array<platform::DirectDrawPalette*, kFlickerSlots> slots{};
+    std::array<platform::IDirectDrawPalette*, kFlickerSlots> slots{};
     PaletteTable working{};
     std::int32_t cursor = 0;
 };
@@ -24,15 +24,15 @@ struct FlickerPalettes {
 // as it is made (so slot 1 ends on screen), and seeds the random generator
 // with `calendarSeconds` before the shuffles.
 void CreateFlickerPalettes(FlickerPalettes& flicker, platform::Kernel& kernel,
-                           platform::DirectDraw* directDraw, platform::DirectDrawSurface* primary,
+                           platform::IDirectDraw* directDraw, platform::IDirectDrawSurface* primary,
                            stereo::RandomGenerator& random, std::uint32_t calendarSeconds);
 
 // One flicker step: in flicker mode, show the slot under the cursor; the
 // cursor moves on either way.
-void AdvanceFlicker(FlickerPalettes& flicker, platform::DirectDrawSurface* primary,
+void AdvanceFlicker(FlickerPalettes& flicker, platform::IDirectDrawSurface* primary,
                     std::int32_t flickerMode);
 
 // The slot of a palette, or -1 when it is none of them.
-int FlickerSlotOf(const FlickerPalettes& flicker, const platform::DirectDrawPalette* palette);
+int FlickerSlotOf(const FlickerPalettes& flicker, const platform::IDirectDrawPalette* palette);
 
 }  // namespace velmora::display

@@ -15,15 +15,16 @@ using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using UINT = std::uint32_t;
 
-// Opaque handles: 0 is "none". They index tables of their owning layer, so a
-// stale or forged handle is refused rather than dereferenced.
-using HWND = std::uint32_t;
-using HBITMAP = std::uint32_t;
-using HDC = std::uint32_t;
-using HGDIOBJ = std::uint32_t;
-using HMODULE = std::uint32_t;
-using HRSRC = std::uint32_t;
-using HGLOBAL = std::uint32_t;
+// Opaque handles: 0 is "none". The in-memory layers use them as keys of their
+// own tables, so a stale or forged handle is refused rather than dereferenced;
+// on Windows they carry the system's own handles, hence pointer-sized.
+using HWND = std::uintptr_t;
+using HBITMAP = std::uintptr_t;
+using HDC = std::uintptr_t;
+using HGDIOBJ = std::uintptr_t;
+using HMODULE = std::uintptr_t;
+using HRSRC = std::uintptr_t;
+using HGLOBAL = std::uintptr_t;
 using HFILE = std::int32_t;
 
 constexpr HFILE HFILE_ERROR = -1;

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "app/program.h"
+#include "platform/ddraw/memory.h"
 #include "platform/headless/headless.h"
+#include "platform/window/memory_kernel.h"
 #include "resources/embedded.h"
 
 namespace velmora::test {
@@ -18,7 +20,7 @@ struct Rig {
 
     platform::FaultInjector faults;
     platform::DisplayDevice device;
-    platform::Kernel kernel;
+    platform::MemoryKernel kernel;
     platform::HeadlessWindowSystem windows;
     app::Program program;
     std::vector<Step> steps;
@@ -67,12 +69,12 @@ struct Rig {
     }
     int Run() { return app::RunProgram(program, platform::SW_SHOWDEFAULT); }
 
-    const platform::DirectDrawSurface* Front() const { return program.display.primarySurface; }
-    const platform::DirectDrawSurface* Back() const { return program.display.backBuffer; }
+    const platform::IDirectDrawSurface* Front() const { return program.display.primarySurface; }
+    const platform::IDirectDrawSurface* Back() const { return program.display.backBuffer; }
 };
 
-inline std::uint8_t PixelAt(const platform::DirectDrawSurface* s, int x, int y) {
-    return s->Pixels()[y * s->Pitch() + x];
+inline std::uint8_t PixelAt(const platform::IDirectDrawSurface* s, int x, int y) {
+    return InMemory(s)->Pixels()[y * InMemory(s)->Pitch() + x];
 }
 
 }  // namespace velmora::test

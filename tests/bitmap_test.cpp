@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "platform/ddraw/memory.h"
+
 #include <fstream>
 #include <iterator>
 
 #include "display/bitmap.h"
-#include "platform/ddraw/gdi.h"
+#include "platform/ddraw/memory_gdi.h"
 #include "platform/window/image.h"
+#include "platform/window/memory_kernel.h"
 #include "resources/embedded.h"
 #include "tests/bitmap_support.h"
 
@@ -22,8 +25,8 @@ struct Loaders {
     FaultInjector faults;
     DisplayDevice device{faults};
     std::vector<std::uint8_t> resource;
-    Kernel kernel;
-    DirectDraw* dd = nullptr;
+    MemoryKernel kernel;
+    IDirectDraw* dd = nullptr;
 
     explicit Loaders(std::vector<std::uint8_t> bytes = {}, bool hasResource = true)
         : resource(std::move(bytes)),
@@ -181,11 +184,11 @@ TEST(PaletteFromBitmap, FilePathReadsFlagsAndIgnoresTheFileHeader) {
     bytes[10] = 0xE7;  // bfOffBits not 54
     TempFile file("velmora_palette.bmp", bytes);
     Loaders l({}, false);
-    DirectDrawPalette* palette = LoadPaletteFromBitmap(l.kernel, l.dd, file.Path().c_str());
+    IDirectDrawPalette* palette = LoadPaletteFromBitmap(l.kernel, l.dd, file.Path().c_str());
     ASSERT_NE(palette, nullptr);
-    EXPECT_EQ(palette->Entries()[0], Rgb(0x10, 0x20, 0x30, 0x7F));
-    EXPECT_EQ(palette->Entries()[1], Rgb(0x40, 0x50, 0x60));
-    EXPECT_EQ(palette->Entries()[2], DefaultPaletteTable()[2])
+    EXPECT_EQ(InMemory(palette)->Entries()[0], Rgb(0x10, 0x20, 0x30, 0x7F));
+    EXPECT_EQ(InMemory(palette)->Entries()[1], Rgb(0x40, 0x50, 0x60));
+    EXPECT_EQ(InMemory(palette)->Entries()[2], DefaultPaletteTable()[2])
         << "entries without a record keep the default";
     EXPECT_EQ(l.kernel.OpenFiles(), 0U) << "the file is closed again";
 
@@ -197,7 +200,7 @@ TEST(PaletteFromBitmap, FilePathReadsFlagsAndIgnoresTheFileHeader) {
          {"/nonexistent/velmora.bmp", empty.Path().c_str(), shortFile.Path().c_str()}) {
         palette = LoadPaletteFromBitmap(l.kernel, l.dd, path);
         ASSERT_NE(palette, nullptr);
-        EXPECT_EQ(palette->Entries(), DefaultPaletteTable()) << path;
+        EXPECT_EQ(InMemory(palette)->Entries(), DefaultPaletteTable()) << path;
     }
 }
 
@@ -209,9 +212,9 @@ TEST(PaletteFromBitmap, ResourceWinsAndARejectedResourceOpensNoFile) {
     good.colours = {0x00FFFFFFU};
     TempFile file("ALL", test::FileBytes(good));
     l.kernel.MapFile("ALL", file.Path());
-    DirectDrawPalette* palette = LoadPaletteFromBitmap(l.kernel, l.dd, "ALL");
+    IDirectDrawPalette* palette = LoadPaletteFromBitmap(l.kernel, l.dd, "ALL");
     ASSERT_NE(palette, nullptr);
-    EXPECT_EQ(palette->Entries(), DefaultPaletteTable());
+    EXPECT_EQ(InMemory(palette)->Entries(), DefaultPaletteTable());
     EXPECT_EQ(l.kernel.FilesOpened(), 0U);
 
     // No resource bytes: the debug text, the default table, still no file.
@@ -220,7 +223,7 @@ TEST(PaletteFromBitmap, ResourceWinsAndARejectedResourceOpensNoFile) {
     locked.faults.Arm(Operation::kLockResource, 1);
     palette = LoadPaletteFromBitmap(locked.kernel, locked.dd, "ALL");
     ASSERT_NE(palette, nullptr);
-    EXPECT_EQ(palette->Entries(), DefaultPaletteTable());
+    EXPECT_EQ(InMemory(palette)->Entries(), DefaultPaletteTable());
     EXPECT_EQ(locked.kernel.DebugOutput(), std::vector<std::string>{"lock resource failed\n"});
     EXPECT_EQ(locked.kernel.FilesOpened(), 0U);
 
@@ -229,7 +232,7 @@ TEST(PaletteFromBitmap, ResourceWinsAndARejectedResourceOpensNoFile) {
     none.kernel.MapFile("ALL", file.Path());
     palette = LoadPaletteFromBitmap(none.kernel, none.dd, "ALL");
     ASSERT_NE(palette, nullptr);
-    EXPECT_EQ(palette->Entries()[0], Rgb(255, 255, 255));
+    EXPECT_EQ(InMemory(palette)->Entries()[0], Rgb(255, 255, 255));
     EXPECT_EQ(none.kernel.FilesOpened(), 1U);
 
     // A refused palette creation gives null.
@@ -239,14 +242,14 @@ TEST(PaletteFromBitmap, ResourceWinsAndARejectedResourceOpensNoFile) {
 
 TEST(CopyBitmapToSurface, NullArgumentsAndFailuresOnTheWay) {
     Loaders l(DeliveredAll());
-    Gdi& gdi = l.device.Graphics();
+    MemoryGdi& gdi = l.device.Graphics();
     DDSURFACEDESC d;
     d.dwSize = sizeof(d);
     d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
     d.dwWidth = 8;
     d.dwHeight = 4;
     d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    DirectDrawSurface* surface = nullptr;
+    IDirectDrawSurface* surface = nullptr;
     ASSERT_EQ(l.dd->CreateSurface(&d, &surface, nullptr), DD_OK);
     DibImage image;
     image.width = 4;
@@ -262,8 +265,8 @@ TEST(CopyBitmapToSurface, NullArgumentsAndFailuresOnTheWay) {
 
     // Whole bitmap over the whole surface: each pixel doubled both ways.
     ASSERT_EQ(CopyBitmapToSurface(l.kernel, surface, bitmap, 0, 0, 0, 0), DD_OK);
-    const std::uint8_t* p = surface->Pixels();
-    const auto pitch = surface->Pitch();
+    const std::uint8_t* p = InMemory(surface)->Pixels();
+    const auto pitch = InMemory(surface)->Pitch();
     EXPECT_EQ(p[0], 1);
     EXPECT_EQ(p[1], 1);
     EXPECT_EQ(p[7], 4);
@@ -292,24 +295,25 @@ TEST(CopyBitmapToSurface, NullArgumentsAndFailuresOnTheWay) {
 
 TEST(LoadBitmapSurface, DeliveredAllFallbackScalingAndFailures) {
     Loaders l(DeliveredAll());
-    DirectDrawSurface* tile = LoadBitmapSurface(l.kernel, l.dd, "ALL", 0, 0);
+    IDirectDrawSurface* tile = LoadBitmapSurface(l.kernel, l.dd, "ALL", 0, 0);
     ASSERT_NE(tile, nullptr);
-    EXPECT_EQ(tile->Width(), 80);
-    EXPECT_EQ(tile->Height(), 120);
+    EXPECT_EQ(InMemory(tile)->Width(), 80);
+    EXPECT_EQ(InMemory(tile)->Height(), 120);
     // Rows are stored bottom-up in the bitmap: the tile's top row is the last.
     const auto all = DeliveredAll();
     const std::size_t pixels = 40 + 1024;
     for (int y = 0; y < 120; ++y) {
         for (int x = 0; x < 80; ++x) {
-            ASSERT_EQ(tile->Pixels()[y * tile->Pitch() + x], all[pixels + (119 - y) * 80 + x]);
+            ASSERT_EQ(InMemory(tile)->Pixels()[y * InMemory(tile)->Pitch() + x],
+                      all[pixels + (119 - y) * 80 + x]);
         }
     }
     EXPECT_EQ(l.device.Graphics().LiveBitmaps(), 0U);
 
-    DirectDrawSurface* half = LoadBitmapSurface(l.kernel, l.dd, "ALL", 40, 60);
+    IDirectDrawSurface* half = LoadBitmapSurface(l.kernel, l.dd, "ALL", 40, 60);
     ASSERT_NE(half, nullptr);
-    EXPECT_EQ(half->Width(), 40);
-    EXPECT_EQ(half->Height(), 60);
+    EXPECT_EQ(InMemory(half)->Width(), 40);
+    EXPECT_EQ(InMemory(half)->Height(), 60);
 
     l.faults.Arm(Operation::kCreateSurface, 1);
     EXPECT_EQ(LoadBitmapSurface(l.kernel, l.dd, "ALL", 0, 0), nullptr);
@@ -325,7 +329,7 @@ TEST(LoadBitmapSurface, DeliveredAllFallbackScalingAndFailures) {
     fallback.kernel.MapFile("ALL", copy.Path());
     tile = LoadBitmapSurface(fallback.kernel, fallback.dd, "ALL", 0, 0);
     ASSERT_NE(tile, nullptr);
-    EXPECT_EQ(tile->Width(), 80);
+    EXPECT_EQ(InMemory(tile)->Width(), 80);
     EXPECT_EQ(fallback.kernel.FilesOpened(), 1U);
 
     Loaders nothing({}, false);
@@ -368,9 +372,9 @@ TEST(ImageLoader, DecodesLowAndHighBitDepthsAndRefusesHostileFiles) {
     // A true-colour bitmap drawn into a surface takes the nearest colour of the screen's palette.
     Loaders l({}, false);
     TempFile rgbFile("velmora_rgb.bmp", test::FileBytes(rgb));
-    DirectDrawSurface* surface = LoadBitmapSurface(l.kernel, l.dd, rgbFile.Path().c_str(), 0, 0);
+    IDirectDrawSurface* surface = LoadBitmapSurface(l.kernel, l.dd, rgbFile.Path().c_str(), 0, 0);
     ASSERT_NE(surface, nullptr);
-    EXPECT_EQ(surface->Pixels()[0], 0x1C) << "pure green in the 3-3-2 cube";
+    EXPECT_EQ(InMemory(surface)->Pixels()[0], 0x1C) << "pure green in the 3-3-2 cube";
 
     BitmapSpec good;
     good.colours.assign(256, 0);

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "platform/ddraw/ddraw.h"
-#include "platform/ddraw/gdi.h"
+#include "platform/ddraw/memory.h"
+#include "platform/ddraw/memory_gdi.h"
 
 namespace velmora::platform {
 namespace {
@@ -30,9 +30,9 @@ DDSURFACEDESC OffscreenDescription(DWORD width, DWORD height) {
 struct Display {
     FaultInjector faults;
     DisplayDevice device;
-    DirectDraw* dd = nullptr;
-    DirectDrawSurface* primary = nullptr;
-    DirectDrawSurface* back = nullptr;
+    IDirectDraw* dd = nullptr;
+    IDirectDrawSurface* primary = nullptr;
+    IDirectDrawSurface* back = nullptr;
 
     explicit Display(std::ptrdiff_t pitch = 640) : device(faults, pitch) {
         EXPECT_EQ(device.DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
@@ -44,7 +44,7 @@ struct Display {
         EXPECT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
     }
 
-    DDSURFACEDESC Lock(DirectDrawSurface* s, const RECT* rect = nullptr) {
+    DDSURFACEDESC Lock(IDirectDrawSurface* s, const RECT* rect = nullptr) {
         DDSURFACEDESC d;
         d.dwSize = sizeof(d);
         EXPECT_EQ(s->Lock(rect, &d, DDLOCK_WAIT, nullptr), DD_OK);
@@ -58,7 +58,7 @@ TEST(DirectDrawLayer, LockGivesAddressAndPitchAndGuardsItsArguments) {
     EXPECT_EQ(d.lPitch, 704);
     EXPECT_EQ(d.dwWidth, 640U);
     EXPECT_EQ(d.dwHeight, 480U);
-    EXPECT_EQ(d.lpSurface, display.back->Pixels());
+    EXPECT_EQ(d.lpSurface, InMemory(display.back)->Pixels());
     EXPECT_EQ(d.ddpfPixelFormat.dwRGBBitCount, 8U);
 
     DDSURFACEDESC again;
@@ -70,7 +70,7 @@ TEST(DirectDrawLayer, LockGivesAddressAndPitchAndGuardsItsArguments) {
     const RECT inner{10, 20, 30, 40};
     d = display.Lock(display.back, &inner);
     EXPECT_EQ(static_cast<const std::uint8_t*>(d.lpSurface),
-              display.back->Pixels() + 20 * 704 + 10);
+              InMemory(display.back)->Pixels() + 20 * 704 + 10);
     display.back->Unlock(d.lpSurface);
 
     DDSURFACEDESC bad;
@@ -83,13 +83,13 @@ TEST(DirectDrawLayer, LockGivesAddressAndPitchAndGuardsItsArguments) {
         x.dwSize = sizeof(x);
         EXPECT_EQ(display.back->Lock(&r, &x, DDLOCK_WAIT, nullptr), DDERR_INVALIDRECT);
     }
-    EXPECT_FALSE(display.back->Locked());
+    EXPECT_FALSE(InMemory(display.back)->Locked());
 
     // Off-screen surfaces get the same padding per row.
     DDSURFACEDESC tile = OffscreenDescription(80, 120);
-    DirectDrawSurface* s = nullptr;
+    IDirectDrawSurface* s = nullptr;
     ASSERT_EQ(display.dd->CreateSurface(&tile, &s, nullptr), DD_OK);
-    EXPECT_EQ(s->Pitch(), 80 + 64);
+    EXPECT_EQ(InMemory(s)->Pitch(), 80 + 64);
     DDSURFACEDESC huge = OffscreenDescription(100000, 100000);
     EXPECT_EQ(display.dd->CreateSurface(&huge, &s, nullptr), DDERR_OUTOFVIDEOMEMORY);
     DDSURFACEDESC empty = OffscreenDescription(0, 10);
@@ -101,12 +101,13 @@ TEST(DirectDrawLayer, FlipExchangesFrontAndBack) {
     DDSURFACEDESC d = display.Lock(display.back);
     static_cast<std::uint8_t*>(d.lpSurface)[5] = 42;
     display.back->Unlock(d.lpSurface);
-    const std::uint8_t* oldFront = display.primary->Pixels();
+    const std::uint8_t* oldFront = InMemory(display.primary)->Pixels();
     const auto generation = display.device.ScreenGeneration();
 
     ASSERT_EQ(display.primary->Flip(nullptr, 0), DD_OK);
-    EXPECT_EQ(display.primary->Pixels()[5], 42);
-    EXPECT_EQ(display.back->Pixels(), oldFront) << "the back reference names the other buffer";
+    EXPECT_EQ(InMemory(display.primary)->Pixels()[5], 42);
+    EXPECT_EQ(InMemory(display.back)->Pixels(), oldFront)
+        << "the back reference names the other buffer";
     EXPECT_EQ(display.device.Primary(), display.primary);
     EXPECT_GT(display.device.ScreenGeneration(), generation);
 
@@ -119,7 +120,7 @@ TEST(DirectDrawLayer, FlipExchangesFrontAndBack) {
 TEST(DirectDrawLayer, BltFastChecksBothRectanglesAndCopiesExactly) {
     Display display(672);
     DDSURFACEDESC tileDesc = OffscreenDescription(80, 120);
-    DirectDrawSurface* tile = nullptr;
+    IDirectDrawSurface* tile = nullptr;
     ASSERT_EQ(display.dd->CreateSurface(&tileDesc, &tile, nullptr), DD_OK);
     DDSURFACEDESC d = display.Lock(tile);
     for (int y = 0; y < 120; ++y) {
@@ -132,7 +133,7 @@ TEST(DirectDrawLayer, BltFastChecksBothRectanglesAndCopiesExactly) {
 
     const RECT whole{0, 0, 80, 120};
     ASSERT_EQ(display.back->BltFast(560, 360, tile, &whole, DDBLTFAST_NOCOLORKEY), DD_OK);
-    const std::uint8_t* p = display.back->Pixels();
+    const std::uint8_t* p = InMemory(display.back)->Pixels();
     EXPECT_EQ(p[360 * 672 + 560], 0);
     EXPECT_EQ(p[479 * 672 + 639], 79 + 119);
     EXPECT_EQ(p[479 * 672 + 559], 0) << "left of the blit untouched";
@@ -149,42 +150,42 @@ TEST(DirectDrawLayer, BltFastChecksBothRectanglesAndCopiesExactly) {
     d = display.Lock(tile);
     EXPECT_EQ(display.back->BltFast(0, 0, tile, &whole, 0), DDERR_SURFACEBUSY);
     tile->Unlock(d.lpSurface);
-    EXPECT_TRUE(std::equal(before.begin(), before.end(), display.back->Pixels()));
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), InMemory(display.back)->Pixels()));
 
     // Back buffer onto the primary: the whole screen.
     const RECT screen{0, 0, 640, 480};
     ASSERT_EQ(display.primary->BltFast(0, 0, display.back, &screen, 0), DD_OK);
-    EXPECT_EQ(display.primary->Pixels()[479 * 672 + 639], 79 + 119);
+    EXPECT_EQ(InMemory(display.primary)->Pixels()[479 * 672 + 639], 79 + 119);
 }
 
 TEST(DirectDrawLayer, ReleaseChainsEndEverythingMadeFromTheObject) {
     Display display;
-    DirectDrawPalette* a = nullptr;
-    DirectDrawPalette* b = nullptr;
+    IDirectDrawPalette* a = nullptr;
+    IDirectDrawPalette* b = nullptr;
     PALETTEENTRY entries[256] = {};
     ASSERT_EQ(display.dd->CreatePalette(DDPCAPS_8BIT, entries, &a, nullptr), DD_OK);
     ASSERT_EQ(display.dd->CreatePalette(DDPCAPS_8BIT, entries, &b, nullptr), DD_OK);
     ASSERT_EQ(display.primary->SetPalette(a), DD_OK);
-    EXPECT_EQ(a->References(), 2U);
+    EXPECT_EQ(InMemory(a)->References(), 2U);
     ASSERT_EQ(display.primary->SetPalette(b), DD_OK);
-    EXPECT_EQ(a->References(), 1U);
+    EXPECT_EQ(InMemory(a)->References(), 1U);
     EXPECT_EQ(display.device.ScreenPalette(), b);
 
     // A palette released by its maker lives on while attached.
     EXPECT_EQ(b->Release(), 1U);
-    EXPECT_TRUE(b->Alive());
+    EXPECT_TRUE(InMemory(b)->Alive());
     // The primary takes its back buffer and its palette reference with it.
     EXPECT_EQ(display.primary->Release(), 0U);
-    EXPECT_FALSE(display.back->Alive());
-    EXPECT_FALSE(b->Alive());
-    EXPECT_TRUE(a->Alive());
+    EXPECT_FALSE(InMemory(display.back)->Alive());
+    EXPECT_FALSE(InMemory(b)->Alive());
+    EXPECT_TRUE(InMemory(a)->Alive());
     EXPECT_EQ(display.device.Primary(), nullptr);
     DDSURFACEDESC d;
     d.dwSize = sizeof(d);
     EXPECT_EQ(display.back->Lock(nullptr, &d, 0, nullptr), DDERR_INVALIDOBJECT);
 
     DDSURFACEDESC tileDesc = OffscreenDescription(8, 8);
-    DirectDrawSurface* tile = nullptr;
+    IDirectDrawSurface* tile = nullptr;
     ASSERT_EQ(display.dd->CreateSurface(&tileDesc, &tile, nullptr), DD_OK);
     EXPECT_EQ(display.device.LiveSurfaces(), 1U);
     // Releasing the DirectDraw object ends every surface and palette it made.
@@ -200,7 +201,7 @@ TEST(DirectDrawLayer, ReleaseChainsEndEverythingMadeFromTheObject) {
 TEST(DirectDrawLayer, ModeAndCooperativeLevelRules) {
     FaultInjector faults;
     DisplayDevice device(faults);
-    DirectDraw* dd = nullptr;
+    IDirectDraw* dd = nullptr;
     ASSERT_EQ(device.DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
     EXPECT_EQ(dd->SetDisplayMode(640, 480, 8), DDERR_NOEXCLUSIVEMODE);
     EXPECT_EQ(dd->SetCooperativeLevel(0, 0x11), DDERR_INVALIDPARAMS);
@@ -208,16 +209,16 @@ TEST(DirectDrawLayer, ModeAndCooperativeLevelRules) {
     EXPECT_EQ(dd->SetDisplayMode(800, 600, 8), DDERR_UNSUPPORTEDMODE);
     EXPECT_EQ(dd->SetDisplayMode(640, 480, 16), DDERR_UNSUPPORTEDMODE);
     EXPECT_EQ(dd->SetDisplayMode(640, 480, 8), DD_OK);
-    DirectDraw* other = nullptr;
+    IDirectDraw* other = nullptr;
     ASSERT_EQ(device.DirectDrawCreate(nullptr, &other, nullptr), DD_OK);
     EXPECT_EQ(other->SetCooperativeLevel(3, 0x11), DDERR_EXCLUSIVEMODEALREADYSET);
 
     DDSURFACEDESC d = PrimaryDescription();
-    DirectDrawSurface* primary = nullptr;
+    IDirectDrawSurface* primary = nullptr;
     ASSERT_EQ(dd->CreateSurface(&d, &primary, nullptr), DD_OK);
     EXPECT_EQ(dd->CreateSurface(&d, &primary, nullptr), DDERR_PRIMARYSURFACEALREADYEXISTS);
 
-    DirectDrawPalette* palette = nullptr;
+    IDirectDrawPalette* palette = nullptr;
     PALETTEENTRY entries[256] = {};
     ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr), DD_OK);
     PALETTEENTRY out[256];
@@ -240,7 +241,7 @@ TEST(FaultInjection, FailsExactlyTheArmedCallsAndChangesNothing) {
         if (results.back() == DD_OK) {
             display.back->Unlock(d.lpSurface);
         } else {
-            EXPECT_FALSE(display.back->Locked());
+            EXPECT_FALSE(InMemory(display.back)->Locked());
         }
     }
     EXPECT_EQ(results, (std::vector<HRESULT>{DD_OK, DD_OK, DD_OK, DDERR_SURFACELOST,
@@ -251,19 +252,19 @@ TEST(FaultInjection, FailsExactlyTheArmedCallsAndChangesNothing) {
     display.faults.Arm(Operation::kCreateSurface, 1);
     const auto live = display.device.LiveSurfaces();
     DDSURFACEDESC d = OffscreenDescription(4, 4);
-    DirectDrawSurface* s = nullptr;
+    IDirectDrawSurface* s = nullptr;
     EXPECT_EQ(display.dd->CreateSurface(&d, &s, nullptr), DDERR_OUTOFVIDEOMEMORY);
     EXPECT_EQ(display.device.LiveSurfaces(), live);
     EXPECT_EQ(display.dd->CreateSurface(&d, &s, nullptr), DD_OK);
 
     // A refused palette attach leaves the old one on screen.
     PALETTEENTRY entries[256] = {};
-    DirectDrawPalette* p = nullptr;
+    IDirectDrawPalette* p = nullptr;
     ASSERT_EQ(display.dd->CreatePalette(DDPCAPS_8BIT, entries, &p, nullptr), DD_OK);
     display.faults.Arm(Operation::kSetPalette, 1);
     EXPECT_NE(display.primary->SetPalette(p), DD_OK);
     EXPECT_EQ(display.device.ScreenPalette(), nullptr);
-    EXPECT_EQ(p->References(), 1U);
+    EXPECT_EQ(InMemory(p)->References(), 1U);
 
     EXPECT_EQ(OperationFromName("BltFast"), Operation::kBltFast);
     EXPECT_EQ(OperationFromName("CreateWindow"), Operation::kCreateWindow);
@@ -271,9 +272,9 @@ TEST(FaultInjection, FailsExactlyTheArmedCallsAndChangesNothing) {
     EXPECT_EQ(display.faults.Calls(Operation::kLock), 7U);
 }
 
-TEST(Gdi, SelectionDeletionAndClippedStretch) {
+TEST(MemoryGdi, SelectionDeletionAndClippedStretch) {
     Display display;
-    Gdi& gdi = display.device.Graphics();
+    MemoryGdi& gdi = display.device.Graphics();
     DibImage image;
     image.width = 2;
     image.height = 2;
@@ -286,7 +287,7 @@ TEST(Gdi, SelectionDeletionAndClippedStretch) {
     EXPECT_FALSE(gdi.DeleteObject(bitmap)) << "still selected";
 
     DDSURFACEDESC d = OffscreenDescription(4, 4);
-    DirectDrawSurface* s = nullptr;
+    IDirectDrawSurface* s = nullptr;
     ASSERT_EQ(display.dd->CreateSurface(&d, &s, nullptr), DD_OK);
     HDC target = 0;
     ASSERT_EQ(s->GetDC(&target), DD_OK);
@@ -297,8 +298,8 @@ TEST(Gdi, SelectionDeletionAndClippedStretch) {
     EXPECT_TRUE(gdi.StretchBlt(target, -2, 2, 8, 4, memory, 0, 0, 4, 2, SRCCOPY));
     EXPECT_FALSE(gdi.StretchBlt(target, 0, 0, 4, 4, memory, 0, 0, 2, 2, 0x00EE0086));
     ASSERT_EQ(s->ReleaseDC(target), DD_OK);
-    const std::uint8_t* p = s->Pixels();
-    const std::ptrdiff_t pitch = s->Pitch();
+    const std::uint8_t* p = InMemory(s)->Pixels();
+    const std::ptrdiff_t pitch = InMemory(s)->Pitch();
     EXPECT_EQ(p[2 * pitch + 0], 2);  // source column 1 of row 0
     EXPECT_EQ(p[2 * pitch + 1], 2);
     EXPECT_EQ(p[2 * pitch + 2], 0);  // source column 2 lies outside the bitmap

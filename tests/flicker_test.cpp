@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "platform/ddraw/memory.h"
+
 #include <algorithm>
 #include <set>
 
 #include "display/flicker.h"
+#include "platform/window/memory_kernel.h"
 #include "resources/embedded.h"
 
 namespace velmora::display {
@@ -14,9 +17,9 @@ using namespace platform;
 struct Screen {
     FaultInjector faults;
     DisplayDevice device{faults};
-    Kernel kernel{faults, {{"ALL", RT_BITMAP, resources::AllBitmap()}}};
-    DirectDraw* dd = nullptr;
-    DirectDrawSurface* primary = nullptr;
+    MemoryKernel kernel{faults, {{"ALL", RT_BITMAP, resources::AllBitmap()}}};
+    IDirectDraw* dd = nullptr;
+    IDirectDrawSurface* primary = nullptr;
     FlickerPalettes flicker;
     stereo::RandomGenerator random;
 
@@ -47,7 +50,7 @@ TEST(FlickerPalettes, EverySlotIsAFurtherShuffleOfTheBase) {
     CreateFlickerPalettes(s.flicker, s.kernel, s.dd, s.primary, s.random, 1234);
     const PaletteTable base = PaletteFromResourceBytes(resources::AllBitmap());
     ASSERT_NE(s.flicker.slots[0], nullptr);
-    EXPECT_EQ(s.flicker.slots[0]->Entries(), base);
+    EXPECT_EQ(InMemory(s.flicker.slots[0])->Entries(), base);
     EXPECT_EQ(s.device.ScreenPalette(), s.flicker.slots[1]) << "slot 1 ends on screen";
 
     // The shuffles, redone here from the seed: slot k is the (32 - k)th.
@@ -60,13 +63,14 @@ TEST(FlickerPalettes, EverySlotIsAFurtherShuffleOfTheBase) {
             const int j = random.Next() * n / 32767;
             std::swap(expected[static_cast<std::size_t>(n)], expected[static_cast<std::size_t>(j)]);
         }
-        const DirectDrawPalette* slot = s.flicker.slots[static_cast<std::size_t>(k)];
+        const IDirectDrawPalette* slot = s.flicker.slots[static_cast<std::size_t>(k)];
         ASSERT_NE(slot, nullptr);
-        EXPECT_EQ(slot->Entries(), expected) << "slot " << k;
-        EXPECT_EQ(Sorted(slot->Entries()), Sorted(base)) << "slot " << k << " is a permutation";
-        EXPECT_NE(slot->Entries(), base);
+        EXPECT_EQ(InMemory(slot)->Entries(), expected) << "slot " << k;
+        EXPECT_EQ(Sorted(InMemory(slot)->Entries()), Sorted(base))
+            << "slot " << k << " is a permutation";
+        EXPECT_NE(InMemory(slot)->Entries(), base);
         std::vector<std::uint32_t> order;
-        for (const auto& e : slot->Entries()) {
+        for (const auto& e : InMemory(slot)->Entries()) {
             order.push_back(static_cast<std::uint32_t>(e.peRed) << 16 | e.peGreen << 8 | e.peBlue);
         }
         orders.insert(order);
@@ -115,15 +119,16 @@ TEST(FlickerPalettes, MissingPalettesAreSkippedAndTheSequenceKept) {
     EXPECT_EQ(s.flicker.slots[0], nullptr);
     for (int k = 1; k < 32; ++k) {
         ASSERT_NE(s.flicker.slots[static_cast<std::size_t>(k)], nullptr);
-        EXPECT_EQ(s.flicker.slots[static_cast<std::size_t>(k)]->Entries(),
-                  full.flicker.slots[static_cast<std::size_t>(k)]->Entries());
+        EXPECT_EQ(InMemory(s.flicker.slots[static_cast<std::size_t>(k)])->Entries(),
+                  InMemory(full.flicker.slots[static_cast<std::size_t>(k)])->Entries());
     }
     Screen t;
     t.faults.Arm(Operation::kCreatePalette, 1, 12);
     CreateFlickerPalettes(t.flicker, t.kernel, t.dd, t.primary, t.random, 77);
     EXPECT_EQ(t.flicker.slots[20], nullptr);
     EXPECT_EQ(t.random.State(), full.random.State());
-    EXPECT_EQ(t.flicker.slots[19]->Entries(), full.flicker.slots[19]->Entries());
+    EXPECT_EQ(InMemory(t.flicker.slots[19])->Entries(),
+              InMemory(full.flicker.slots[19])->Entries());
 
     // Flicker steps over the empty slot: the palette shown stays.
     t.flicker.cursor = 19;

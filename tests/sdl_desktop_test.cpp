@@ -97,18 +97,18 @@ TEST(PresentPacer, WaitingInputComesFirstForNoMoreThanAnInterval) {
 TEST(ScreenColours, IndexesShowTheirPaletteColoursAtAnyPitch) {
     FaultInjector faults;
     DisplayDevice device(faults);
-    DirectDraw* dd = nullptr;
+    IDirectDraw* dd = nullptr;
     ASSERT_EQ(device.DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
     std::vector<PALETTEENTRY> entries(256);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         entries[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
                       static_cast<std::uint8_t>(i / 2), 0};
     }
-    DirectDrawPalette* palette = nullptr;
+    IDirectDrawPalette* palette = nullptr;
     ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries.data(), &palette, nullptr),
               DD_OK);
     ColourLookup lookup{};
-    BuildLookup(palette, lookup);
+    BuildLookup(InMemory(palette), lookup);
     EXPECT_EQ(lookup[0], 0xFF00FF00U);
     EXPECT_EQ(lookup[200], 0xFFC83764U);
     EXPECT_EQ(lookup[255], 0xFFFF007FU);
@@ -215,9 +215,9 @@ class InvisibleDesktop : public ::testing::Test {
     FaultInjector faults;
     DisplayDevice device{faults};
     SdlWindowSystem windows{faults, device};
-    DirectDraw* dd = nullptr;
-    DirectDrawSurface* primary = nullptr;
-    DirectDrawPalette* palette = nullptr;
+    IDirectDraw* dd = nullptr;
+    IDirectDrawSurface* primary = nullptr;
+    IDirectDrawPalette* palette = nullptr;
     HWND window = 0;
     std::vector<MSG> received;
     PALETTEENTRY entry{};

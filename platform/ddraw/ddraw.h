@@ -1,19 +1,14 @@
 #pragma once
 
-// Our DirectDraw-style display layer: surfaces and palettes in memory, with
-// the observable effects of the real interfaces (a pitch, a front and a back
-// buffer exchanged by the flip, a 256-colour palette shown with the front
-// buffer). Objects are reference counted; releasing the DirectDraw object
-// ends every surface and palette made from it. A call on an ended object is
-// refused with DDERR_INVALIDOBJECT, never undefined behaviour.
+// Our DirectDraw-style display layer: the records and constants the display
+// code speaks in, and the interfaces of the DirectDraw object, its surfaces
+// and palettes. Two implementations sit behind them: surfaces in memory
+// (memory.h), and the real DirectDraw on Windows (platform/win32). The
+// display code only ever calls through these interfaces.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <vector>
 
-#include "platform/faults.h"
 #include "platform/types.h"
 
 namespace velmora::platform {
@@ -93,197 +88,72 @@ struct DDSURFACEDESC {
 static_assert(sizeof(DDSURFACEDESC) == 108);
 static_assert(offsetof(DDSURFACEDESC, ddsCaps) == 104);
 
-class DisplayDevice;
-class DirectDraw;
-class DirectDrawSurface;
 class Gdi;
 
-// Reference counting shared by the layer's objects: the last Release ends the
-// object. An ended object stays addressable but refuses every call.
-class CountedObject {
+class IDirectDrawPalette {
   public:
-    CountedObject(const CountedObject&) = delete;
-    CountedObject& operator=(const CountedObject&) = delete;
-
-    ULONG AddRef() {
-        if (alive_) {
-            ++references_;
-        }
-        return references_;
-    }
-    ULONG Release() {
-        if (!alive_ || references_ == 0) {
-            return 0;
-        }
-        if (--references_ == 0) {
-            End();
-        }
-        return references_;
-    }
-    bool Alive() const { return alive_; }
-    ULONG References() const { return references_; }
+    virtual ULONG AddRef() = 0;
+    virtual ULONG Release() = 0;
+    virtual HRESULT GetEntries(DWORD flags, DWORD first, DWORD count,
+                               PALETTEENTRY* entries) const = 0;
+    virtual HRESULT SetEntries(DWORD flags, DWORD first, DWORD count,
+                               const PALETTEENTRY* entries) = 0;
 
   protected:
-    CountedObject() = default;
-    virtual ~CountedObject() = default;
-    virtual void End() = 0;
-    // Marks the object ended; false when it already was.
-    bool MarkEnded() {
-        if (!alive_) {
-            return false;
-        }
-        alive_ = false;
-        references_ = 0;
-        return true;
-    }
-
-  private:
-    bool alive_ = true;
-    ULONG references_ = 1;
+    IDirectDrawPalette() = default;
+    virtual ~IDirectDrawPalette() = default;
 };
 
-class DirectDrawPalette : public CountedObject {
+class IDirectDrawSurface {
   public:
-    HRESULT GetEntries(DWORD flags, DWORD first, DWORD count, PALETTEENTRY* entries) const;
-    HRESULT SetEntries(DWORD flags, DWORD first, DWORD count, const PALETTEENTRY* entries);
+    virtual ULONG AddRef() = 0;
+    virtual ULONG Release() = 0;
+    virtual HRESULT GetAttachedSurface(const DDSCAPS* caps, IDirectDrawSurface** attached) = 0;
+    virtual HRESULT Lock(const RECT* rect, DDSURFACEDESC* description, DWORD flags,
+                         void* event) = 0;
+    virtual HRESULT Unlock(void* pixels) = 0;
+    virtual HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, const RECT* sourceRect,
+                            DWORD transfer) = 0;
+    virtual HRESULT Flip(IDirectDrawSurface* override, DWORD flags) = 0;
+    virtual HRESULT SetPalette(IDirectDrawPalette* palette) = 0;
+    virtual HRESULT Restore() = 0;
+    // DD_OK while the surface's memory is there, DDERR_SURFACELOST once it
+    // has been taken away (another program took the screen).
+    virtual HRESULT IsLost() = 0;
+    virtual HRESULT GetSurfaceDesc(DDSURFACEDESC* description) const = 0;
+    virtual HRESULT GetDC(HDC* dc) = 0;
+    virtual HRESULT ReleaseDC(HDC dc) = 0;
+    // The GDI whose contexts GetDC hands out.
+    virtual Gdi& Graphics() = 0;
 
-    const std::array<PALETTEENTRY, 256>& Entries() const { return entries_; }
-
-  private:
-    friend class DisplayDevice;
-    friend class DirectDraw;
-    DirectDrawPalette(DisplayDevice& device, DirectDraw* owner) : device_(device), owner_(owner) {}
-    void End() override;
-
-    DisplayDevice& device_;
-    DirectDraw* owner_;
-    std::array<PALETTEENTRY, 256> entries_{};
+  protected:
+    IDirectDrawSurface() = default;
+    virtual ~IDirectDrawSurface() = default;
 };
 
-class DirectDrawSurface : public CountedObject {
+class IDirectDraw {
   public:
-    HRESULT GetAttachedSurface(const DDSCAPS* caps, DirectDrawSurface** attached);
-    HRESULT Lock(const RECT* rect, DDSURFACEDESC* description, DWORD flags, void* event);
-    HRESULT Unlock(void* pixels);
-    HRESULT BltFast(DWORD x, DWORD y, DirectDrawSurface* source, const RECT* sourceRect,
-                    DWORD transfer);
-    HRESULT Flip(DirectDrawSurface* override, DWORD flags);
-    HRESULT SetPalette(DirectDrawPalette* palette);
-    HRESULT Restore();
-    HRESULT GetSurfaceDesc(DDSURFACEDESC* description) const;
-    HRESULT GetDC(HDC* dc);
-    HRESULT ReleaseDC(HDC dc);
+    virtual ULONG AddRef() = 0;
+    virtual ULONG Release() = 0;
+    virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
+    virtual HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) = 0;
+    virtual HRESULT CreateSurface(DDSURFACEDESC* description, IDirectDrawSurface** surface,
+                                  void* outer) = 0;
+    virtual HRESULT CreatePalette(DWORD flags, const PALETTEENTRY* entries,
+                                  IDirectDrawPalette** palette, void* outer) = 0;
+    // The GDI that draws bitmaps into this object's surfaces.
+    virtual Gdi& Graphics() = 0;
 
-    // What the in-memory layer can show about a surface, for presenters,
-    // state dumps and tests.
-    bool Locked() const { return locked_; }
-    bool IsPrimary() const { return primary_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    std::ptrdiff_t Pitch() const;
-    const std::uint8_t* Pixels() const;
-    std::uint8_t* MutablePixels();  // for the device-context drawing of Gdi
-    DirectDrawPalette* AttachedPalette() const { return palette_; }
-    DisplayDevice& Device() const { return device_; }
-
-  private:
-    friend class DisplayDevice;
-    friend class DirectDraw;
-    struct Buffer {
-        std::ptrdiff_t pitch = 0;
-        std::vector<std::uint8_t> bytes;
-    };
-    DirectDrawSurface(DisplayDevice& device, DirectDraw* owner) : device_(device), owner_(owner) {}
-    void End() override;
-    bool Busy() const { return locked_ || dc_ != 0; }
-    void NoteChange() const;
-
-    DisplayDevice& device_;
-    DirectDraw* owner_;
-    int width_ = 0;
-    int height_ = 0;
-    DWORD caps_ = 0;
-    bool primary_ = false;
-    std::unique_ptr<Buffer> buffer_;
-    DirectDrawSurface* backBuffer_ = nullptr;    // on a flipping primary
-    DirectDrawSurface* frontSurface_ = nullptr;  // on its back buffer
-    DirectDrawPalette* palette_ = nullptr;
-    bool locked_ = false;
-    HDC dc_ = 0;
+  protected:
+    IDirectDraw() = default;
+    virtual ~IDirectDraw() = default;
 };
 
-class DirectDraw : public CountedObject {
+// The display driver: where DirectDraw objects come from.
+class DisplayDriver {
   public:
-    HRESULT SetCooperativeLevel(HWND window, DWORD flags);
-    HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel);
-    HRESULT CreateSurface(DDSURFACEDESC* description, DirectDrawSurface** surface, void* outer);
-    HRESULT CreatePalette(DWORD flags, const PALETTEENTRY* entries, DirectDrawPalette** palette,
-                          void* outer);
-
-    DisplayDevice& Device() const { return device_; }
-
-  private:
-    friend class DisplayDevice;
-    explicit DirectDraw(DisplayDevice& device) : device_(device) {}
-    void End() override;
-
-    DisplayDevice& device_;
-    bool exclusive_ = false;
-};
-
-// The display hardware and driver behind the layer: owns every object made
-// through it, the setting of the row pitch, and the view of what is on screen.
-class DisplayDevice {
-  public:
-    static constexpr int kScreenWidth = 640;
-    static constexpr int kScreenHeight = 480;
-
-    // `pitch` is the row pitch of a 640-pixel-wide surface; every surface
-    // gets the same number of padding bytes per row (at least 640).
-    explicit DisplayDevice(FaultInjector& faults, std::ptrdiff_t pitch = kScreenWidth);
-    ~DisplayDevice();
-    DisplayDevice(const DisplayDevice&) = delete;
-    DisplayDevice& operator=(const DisplayDevice&) = delete;
-
-    HRESULT DirectDrawCreate(const void* driver, DirectDraw** directDraw, void* outer);
-
-    FaultInjector& Faults() { return faults_; }
-    Gdi& Graphics() { return *gdi_; }
-    std::ptrdiff_t PitchFor(int width) const { return width + padding_; }
-
-    // The visible screen: the live primary surface (front buffer) or null.
-    const DirectDrawSurface* Primary() const;
-    // The palette that colours the screen: the primary's attached palette.
-    const DirectDrawPalette* ScreenPalette() const;
-    // Rises with every change of what the screen shows (pixels or colours).
-    std::uint64_t ScreenGeneration() const { return generation_; }
-    bool PaletteIsOnScreen(const DirectDrawPalette* palette) const;
-
-    std::size_t LiveDirectDraws() const;
-    std::size_t LiveSurfaces() const;
-    std::size_t LivePalettes() const;
-    DWORD ModeWidth() const { return modeWidth_; }
-    DWORD ModeHeight() const { return modeHeight_; }
-    DWORD ModeBits() const { return modeBits_; }
-    const DirectDraw* ExclusiveOwner() const { return exclusiveOwner_; }
-
-  private:
-    friend class DirectDraw;
-    friend class DirectDrawSurface;
-    friend class DirectDrawPalette;
-    void NoteScreenChange() { ++generation_; }
-
-    FaultInjector& faults_;
-    std::ptrdiff_t padding_;
-    std::unique_ptr<Gdi> gdi_;
-    std::vector<std::unique_ptr<DirectDraw>> directDraws_;
-    std::vector<std::unique_ptr<DirectDrawSurface>> surfaces_;
-    std::vector<std::unique_ptr<DirectDrawPalette>> palettes_;
-    DirectDraw* exclusiveOwner_ = nullptr;
-    DWORD modeWidth_ = kScreenWidth;
-    DWORD modeHeight_ = kScreenHeight;
-    DWORD modeBits_ = 8;
-    std::uint64_t generation_ = 0;
+    virtual ~DisplayDriver() = default;
+    virtual HRESULT DirectDrawCreate(const void* driver, IDirectDraw** directDraw, void* outer) = 0;
 };
 
 }  // namespace velmora::platform

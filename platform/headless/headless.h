@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/window/window_system.h"
+#include "platform/window/queued.h"
 
 namespace velmora::platform {
 
-class HeadlessWindowSystem : public WindowSystem {
+class HeadlessWindowSystem : public QueuedWindowSystem {
   public:
     // What the driver did when asked for input.
     enum class Feed {
@@ -23,7 +23,7 @@ class HeadlessWindowSystem : public WindowSystem {
     };
     using Driver = std::function<Feed(HeadlessWindowSystem&)>;
 
-    explicit HeadlessWindowSystem(FaultInjector& faults) : WindowSystem(faults) {}
+    explicit HeadlessWindowSystem(FaultInjector& faults) : QueuedWindowSystem(faults) {}
 
     void SetDriver(Driver driver) { driver_ = std::move(driver); }
     void SetCalendarSeconds(std::uint32_t seconds) { calendarSeconds_ = seconds; }

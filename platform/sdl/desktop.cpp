@@ -72,7 +72,7 @@ std::string OneLine(std::string text) {
 }  // namespace
 
 SdlWindowSystem::SdlWindowSystem(FaultInjector& faults, const DisplayDevice& device)
-    : WindowSystem(faults), device_(device) {}
+    : QueuedWindowSystem(faults), device_(device) {}
 
 SdlWindowSystem::~SdlWindowSystem() {
     presenter_.reset();

@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/ddraw/ddraw.h"
-#include "platform/window/window_system.h"
+#include "platform/ddraw/memory.h"
+#include "platform/window/queued.h"
 
 struct SDL_Window;
 union SDL_Event;
@@ -21,7 +21,7 @@ namespace velmora::platform {
 class Presenter;
 class PresentPacer;
 
-class SdlWindowSystem : public WindowSystem {
+class SdlWindowSystem : public QueuedWindowSystem {
   public:
     // `device` holds the screen this back end shows.
     SdlWindowSystem(FaultInjector& faults, const DisplayDevice& device);

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/window/window_system.h"
+#include "platform/window/queued.h"
 
 namespace velmora::platform {
 

@@ -18,7 +18,7 @@ std::string Failure(const char* what) {
 
 }  // namespace
 
-void BuildLookup(const DirectDrawPalette* palette, ColourLookup& lookup) {
+void BuildLookup(const MemoryPalette* palette, ColourLookup& lookup) {
     if (palette == nullptr || !palette->Alive()) {
         lookup.fill(0xFF000000U);
         return;
@@ -106,7 +106,7 @@ bool Presenter::Present() {
     if (renderer_ == nullptr) {
         return false;
     }
-    const DirectDrawSurface* primary = device_.Primary();
+    const MemorySurface* primary = device_.Primary();
     if (primary != nullptr && primary->Locked()) {
         return false;
     }

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/ddraw/ddraw.h"
+#include "platform/ddraw/memory.h"
 
 struct SDL_Renderer;
 struct SDL_Texture;
@@ -22,7 +22,7 @@ using ColourLookup = std::array<std::uint32_t, 256>;
 
 // The screen colours of the 256 indexes as ARGB8888. Without a palette there
 // is nothing to colour the indexes with: every index shows black.
-void BuildLookup(const DirectDrawPalette* palette, ColourLookup& lookup);
+void BuildLookup(const MemoryPalette* palette, ColourLookup& lookup);
 
 // Colours a 640x480 index frame into 32-bit pixels; `targetPitch` in bytes.
 void ColourFrame(const std::uint8_t* indexes, std::ptrdiff_t pitch, const ColourLookup& lookup,

@@ -260,8 +260,8 @@ std::optional<DibImage> ScaleImage(const DibImage& image, int width, int height)
     return scaled;
 }
 
-HBITMAP LoadImageA(Kernel& kernel, Gdi& gdi, HMODULE module, const char* name, UINT type, int width,
-                   int height, UINT flags) {
+HBITMAP LoadImageFromKernel(MemoryKernel& kernel, MemoryGdi& gdi, HMODULE module, const char* name,
+                            UINT type, int width, int height, UINT flags) {
     if (kernel.Faults().ShouldFail(Operation::kLoadImage)) {
         return 0;
     }

@@ -9,14 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/ddraw/gdi.h"
-#include "platform/window/kernel.h"
+#include "platform/ddraw/memory_gdi.h"
+#include "platform/window/memory_kernel.h"
 
 namespace velmora::platform {
-
-constexpr UINT IMAGE_BITMAP = 0;
-constexpr UINT LR_LOADFROMFILE = 0x10;
-constexpr UINT LR_CREATEDIBSECTION = 0x2000;
 
 // Largest bitmap the loader accepts, in either direction and in all.
 constexpr int kMaxBitmapSide = 8192;
@@ -41,9 +37,9 @@ std::optional<std::vector<std::uint8_t>> BitmapFileFromResource(
 // image's own.
 std::optional<DibImage> ScaleImage(const DibImage& image, int width, int height);
 
-// LoadImageA for bitmaps: by resource name from the program's module, or
-// from a file path with LR_LOADFROMFILE. 0 on any failure.
-HBITMAP LoadImageA(Kernel& kernel, Gdi& gdi, HMODULE module, const char* name, UINT type, int width,
-                   int height, UINT flags);
+// LoadImageA for bitmaps in memory: by resource name from the program's
+// module, or from a file path with LR_LOADFROMFILE. 0 on any failure.
+HBITMAP LoadImageFromKernel(MemoryKernel& kernel, MemoryGdi& gdi, HMODULE module, const char* name,
+                            UINT type, int width, int height, UINT flags);
 
 }  // namespace velmora::platform

@@ -1,78 +1,45 @@
 #pragma once
 
 // The kernel services the program uses: its own module and resources, plain
-// file reads, and the debug output.
+// file reads, the debug output, and the image loader that turns a bitmap
+// resource or file into a GDI bitmap. In memory (memory_kernel.h) or the
+// real KERNEL32 and USER32.
 
 #include <cstdint>
-#include <cstdio>
-#include <map>
-#include <optional>
-#include <span>
-#include <string>
-#include <vector>
 
-#include "platform/faults.h"
+#include "platform/ddraw/gdi.h"
 #include "platform/types.h"
 
 namespace velmora::platform {
 
 constexpr std::uint32_t RT_BITMAP = 2;
 constexpr int OF_READ = 0;
-constexpr HMODULE kProgramModule = 1;
-
-struct Resource {
-    std::string name;
-    std::uint32_t type = 0;
-    std::span<const std::uint8_t> bytes;
-};
+constexpr UINT IMAGE_BITMAP = 0;
+constexpr UINT LR_LOADFROMFILE = 0x10;
+constexpr UINT LR_CREATEDIBSECTION = 0x2000;
 
 class Kernel {
   public:
-    Kernel(FaultInjector& faults, std::vector<Resource> resources);
-    ~Kernel();
-    Kernel(const Kernel&) = delete;
-    Kernel& operator=(const Kernel&) = delete;
+    virtual ~Kernel() = default;
 
-    // Only the program's own module exists: a null name gives it.
-    HMODULE GetModuleHandleA(const char* name) const;
+    virtual HMODULE GetModuleHandleA(const char* name) const = 0;
 
-    // Resource names compare without regard to case, as resource names do.
-    HRSRC FindResourceA(HMODULE module, const char* name, std::uint32_t type) const;
-    DWORD SizeofResource(HMODULE module, HRSRC resource) const;
-    HGLOBAL LoadResource(HMODULE module, HRSRC resource) const;
-    const std::uint8_t* LockResource(HGLOBAL data);
+    virtual HRSRC FindResourceA(HMODULE module, const char* name, std::uint32_t type) const = 0;
+    virtual DWORD SizeofResource(HMODULE module, HRSRC resource) const = 0;
+    virtual HGLOBAL LoadResource(HMODULE module, HRSRC resource) const = 0;
+    virtual const std::uint8_t* LockResource(HGLOBAL data) = 0;
 
     // Old-style file access. Files are opened for reading only.
-    HFILE lopen(const char* path, int mode);
-    UINT lread(HFILE file, void* buffer, UINT count);
-    HFILE lclose(HFILE file);
+    virtual HFILE lopen(const char* path, int mode) = 0;
+    virtual UINT lread(HFILE file, void* buffer, UINT count) = 0;
+    virtual HFILE lclose(HFILE file) = 0;
 
-    // Reads a whole file of at most `limit` bytes; nothing when it cannot be
-    // opened, read, or is larger.
-    std::optional<std::vector<std::uint8_t>> ReadWholeFile(const char* path, std::size_t limit);
+    virtual void OutputDebugStringA(const char* text) = 0;
 
-    // Names a file by another path: opening `name` opens `path` instead.
-    void MapFile(const std::string& name, const std::string& path);
-
-    void OutputDebugStringA(const char* text);
-    const std::vector<std::string>& DebugOutput() const { return debugOutput_; }
-    void EchoDebugOutput(bool echo) { echoDebug_ = echo; }
-
-    FaultInjector& Faults() { return faults_; }
-    std::uint64_t FilesOpened() const { return filesOpened_; }
-    std::size_t OpenFiles() const { return files_.size(); }
-
-  private:
-    std::string Resolve(const char* path) const;
-
-    FaultInjector& faults_;
-    std::vector<Resource> resources_;
-    std::map<std::string, std::string> fileMap_;
-    std::map<HFILE, std::FILE*> files_;
-    HFILE nextFile_ = 3;
-    std::uint64_t filesOpened_ = 0;
-    std::vector<std::string> debugOutput_;
-    bool echoDebug_ = false;
+    // LoadImageA for bitmaps: by resource name from a module, or from a file
+    // path with LR_LOADFROMFILE; the bitmap belongs to `gdi`. 0 on failure.
+    virtual HBITMAP LoadImageA(Gdi& gdi, HMODULE module, const char* name, UINT type, int width,
+                               int height, UINT flags) = 0;
 };
 
 }  // namespace velmora::platform

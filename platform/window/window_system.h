@@ -2,16 +2,14 @@
 
 // Our window-system layer: window classes, one full-screen window, the
 // message queue and dispatch, modal message boxes, the cursor and the two
-// clocks. The queue logic lives here; a back end (the SDL desktop or the
-// scripted headless one) supplies input, boxes, the pointer and time.
+// clocks. The program speaks only to this interface; who owns the queue is
+// the implementation's business (our own queue in queued.h, fed by the SDL
+// desktop or the scripted headless back end; the real USER32 on Windows).
 
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <map>
 #include <string>
 
-#include "platform/faults.h"
 #include "platform/types.h"
 
 namespace velmora::platform {
@@ -83,75 +81,39 @@ struct WNDCLASSA {
 
 class WindowSystem {
   public:
-    explicit WindowSystem(FaultInjector& faults) : faults_(faults) {}
+    WindowSystem() = default;
     virtual ~WindowSystem() = default;
     WindowSystem(const WindowSystem&) = delete;
     WindowSystem& operator=(const WindowSystem&) = delete;
 
-    ATOM RegisterClassA(const WNDCLASSA& windowClass);
-    HICON LoadIconA(HMODULE module, std::uintptr_t id) const;
-    HCURSOR LoadCursorA(HMODULE module, std::uintptr_t id) const;
-    HBRUSH GetStockObject(int id) const;
-    int GetSystemMetrics(int index) const;
-    HWND CreateWindowExA(DWORD exStyle, const char* className, const char* title, DWORD style,
-                         int x, int y, int width, int height, HWND parent, std::uint32_t menu,
-                         HMODULE instance, void* parameter);
-    bool ShowWindow(HWND window, int showCode);
-    bool UpdateWindow(HWND window);
-    bool DestroyWindow(HWND window);
+    virtual ATOM RegisterClassA(const WNDCLASSA& windowClass) = 0;
+    virtual HICON LoadIconA(HMODULE module, std::uintptr_t id) const = 0;
+    virtual HCURSOR LoadCursorA(HMODULE module, std::uintptr_t id) const = 0;
+    virtual HBRUSH GetStockObject(int id) const = 0;
+    virtual int GetSystemMetrics(int index) const = 0;
+    virtual HWND CreateWindowExA(DWORD exStyle, const char* className, const char* title,
+                                 DWORD style, int x, int y, int width, int height, HWND parent,
+                                 std::uintptr_t menu, HMODULE instance, void* parameter) = 0;
+    virtual bool ShowWindow(HWND window, int showCode) = 0;
+    virtual bool UpdateWindow(HWND window) = 0;
+    virtual bool DestroyWindow(HWND window) = 0;
 
-    bool PeekMessageA(MSG* message, HWND window, UINT first, UINT last, UINT remove);
-    int GetMessageA(MSG* message, HWND window, UINT first, UINT last);
-    bool TranslateMessage(const MSG* message);
-    LRESULT DispatchMessageA(const MSG* message);
-    bool WaitMessage();
-    LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void PostQuitMessage(int exitCode);
-    LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual bool PeekMessageA(MSG* message, HWND window, UINT first, UINT last, UINT remove) = 0;
+    virtual int GetMessageA(MSG* message, HWND window, UINT first, UINT last) = 0;
+    virtual bool TranslateMessage(const MSG* message) = 0;
+    virtual LRESULT DispatchMessageA(const MSG* message) = 0;
+    virtual bool WaitMessage() = 0;
+    virtual LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    virtual bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    virtual void PostQuitMessage(int exitCode) = 0;
 
-    HCURSOR SetCursor(HCURSOR cursor);
-    int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+    virtual HCURSOR SetCursor(HCURSOR cursor) = 0;
+    virtual int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) = 0;
 
     // Calendar time in whole seconds, and the signed 32-bit milliseconds since
     // the process started.
     virtual std::uint32_t CalendarSeconds() = 0;
-    std::int32_t MillisecondClock();
-
-    bool IsWindow(HWND window) const { return windows_.count(window) != 0; }
-    bool CursorHidden() const { return cursor_ == 0; }
-    std::size_t QueuedMessages() const { return queue_.size(); }
-
-  protected:
-    // Input from the back end lands here.
-    void Enqueue(const MSG& message) { queue_.push_back(message); }
-    // Moves whatever input has arrived into the queue; with `wait`, blocks
-    // until at least one message is queued. False when no input can ever come.
-    virtual bool Pump(bool wait) = 0;
-    virtual void ShowBox(HWND owner, const std::string& text, const std::string& caption) = 0;
-    virtual void ShowPointer(bool visible) = 0;
-    virtual void WindowShown(HWND /*window*/) {}
-    virtual void WindowDestroying(HWND /*window*/) {}
-    // Milliseconds since the process started.
-    virtual std::int64_t MillisecondsNow() = 0;
-    virtual int ScreenWidth() const { return 640; }
-    virtual int ScreenHeight() const { return 480; }
-    // Input that arrived while a modal box was open is dropped.
-    void DropInput();
-    HWND MainWindow() const { return windows_.empty() ? 0 : windows_.begin()->first; }
-
-    FaultInjector& faults_;
-
-  private:
-    struct Window {
-        WNDPROC procedure;
-        bool visible = false;
-    };
-    std::map<std::string, WNDCLASSA> classes_;
-    std::map<HWND, Window> windows_;
-    HWND nextWindow_ = 1;
-    std::deque<MSG> queue_;
-    HCURSOR cursor_ = 1;
+    virtual std::int32_t MillisecondClock() = 0;
 };
 
 }  // namespace velmora::platform

@@ -7,7 +7,9 @@
 #include <sstream>
 
 #include "app/program.h"
+#include "platform/ddraw/memory.h"
 #include "platform/headless/headless.h"
+#include "platform/window/memory_kernel.h"
 #include "resources/embedded.h"
 #include "tools/replay/script.h"
 #include "tools/replay/state.h"
@@ -72,7 +74,7 @@ int RunReplay(const std::string& scriptText, const std::string& scriptName,
     if (!useFile) {
         resources.push_back({"ALL", platform::RT_BITMAP, resources::AllBitmap()});
     }
-    platform::Kernel kernel(faults, std::move(resources));
+    platform::MemoryKernel kernel(faults, std::move(resources));
     if (useFile) {
         kernel.MapFile("ALL", bitmapPath);
     }

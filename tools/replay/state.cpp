@@ -1,5 +1,7 @@
 #include "tools/replay/state.h"
 
+#include "platform/ddraw/memory.h"
+
 #include <png.h>
 
 #include <cerrno>
@@ -11,9 +13,10 @@ namespace velmora::replay {
 
 namespace {
 
-using platform::DirectDrawSurface;
+using platform::InMemory;
+using platform::MemorySurface;
 
-std::vector<std::uint8_t> Rows(const DirectDrawSurface* surface) {
+std::vector<std::uint8_t> Rows(const MemorySurface* surface) {
     std::vector<std::uint8_t> out(640U * 480U, 0);
     if (surface == nullptr || surface->Pixels() == nullptr) {
         return out;
@@ -91,16 +94,16 @@ Snapshot Capture(const app::Program& program) {
         const auto* depth = reinterpret_cast<const std::uint8_t*>(program.scene.depth.Data());
         snapshot.depth.assign(depth, depth + stereo::DepthMap::kSize);
     }
-    if (d.primarySurface == nullptr || !d.primarySurface->Alive()) {
+    if (InMemory(d.primarySurface) == nullptr || !InMemory(d.primarySurface)->Alive()) {
         return snapshot;
     }
     snapshot.hasDisplay = true;
-    snapshot.front = Rows(d.primarySurface);
-    snapshot.back = Rows(d.backBuffer);
+    snapshot.front = Rows(InMemory(d.primarySurface));
+    snapshot.back = Rows(InMemory(d.backBuffer));
     if (snapshot.depth.empty()) {
         snapshot.depth.assign(stereo::DepthMap::kSize, 0);
     }
-    if (const auto* palette = d.primarySurface->AttachedPalette(); palette != nullptr) {
+    if (const auto* palette = InMemory(d.primarySurface)->AttachedPalette(); palette != nullptr) {
         snapshot.palette = palette->Entries();
         snapshot.attachedSlot = display::FlickerSlotOf(d.flickerPalettes, palette);
     }

@@ -1,22 +1,22 @@
-#include "platform/ddraw/gdi.h"
+#include "platform/ddraw/memory_gdi.h"
 
 #include <cstring>
 #include <limits>
 
 namespace velmora::platform {
 
-HBITMAP Gdi::CreateDibSection(DibImage image) {
+HBITMAP MemoryGdi::CreateDibSection(DibImage image) {
     const HBITMAP handle = nextHandle_++;
     bitmaps_.emplace(handle, std::move(image));
     return handle;
 }
 
-const DibImage* Gdi::Bitmap(HBITMAP bitmap) const {
+const DibImage* MemoryGdi::Bitmap(HBITMAP bitmap) const {
     const auto it = bitmaps_.find(bitmap);
     return it != bitmaps_.end() ? &it->second : nullptr;
 }
 
-int Gdi::GetObjectA(HGDIOBJ object, int size, void* record) const {
+int MemoryGdi::GetObjectA(HGDIOBJ object, int size, void* record) const {
     const DibImage* image = Bitmap(object);
     if (image == nullptr) {
         return 0;
@@ -39,7 +39,7 @@ int Gdi::GetObjectA(HGDIOBJ object, int size, void* record) const {
     return static_cast<int>(sizeof(BITMAP));
 }
 
-bool Gdi::DeleteObject(HGDIOBJ object) {
+bool MemoryGdi::DeleteObject(HGDIOBJ object) {
     const auto it = bitmaps_.find(object);
     if (it == bitmaps_.end()) {
         return false;
@@ -54,7 +54,7 @@ bool Gdi::DeleteObject(HGDIOBJ object) {
     return true;
 }
 
-HDC Gdi::CreateCompatibleDC(HDC /*reference*/) {
+HDC MemoryGdi::CreateCompatibleDC(HDC /*reference*/) {
     if (device_.Faults().ShouldFail(Operation::kCreateCompatibleDC)) {
         return 0;
     }
@@ -63,7 +63,7 @@ HDC Gdi::CreateCompatibleDC(HDC /*reference*/) {
     return handle;
 }
 
-HGDIOBJ Gdi::SelectObject(HDC dc, HGDIOBJ object) {
+HGDIOBJ MemoryGdi::SelectObject(HDC dc, HGDIOBJ object) {
     const auto it = dcs_.find(dc);
     if (it == dcs_.end() || it->second.surface != nullptr || Bitmap(object) == nullptr) {
         return 0;
@@ -77,10 +77,10 @@ HGDIOBJ Gdi::SelectObject(HDC dc, HGDIOBJ object) {
     const HGDIOBJ previous = it->second.selected;
     it->second.selected = object;
     // The stock one-pixel bitmap of a fresh memory context stands in for "none".
-    return previous != 0 ? previous : 0xFFFFFFFFU;
+    return previous != 0 ? previous : ~HGDIOBJ{0};
 }
 
-bool Gdi::DeleteDC(HDC dc) {
+bool MemoryGdi::DeleteDC(HDC dc) {
     const auto it = dcs_.find(dc);
     if (it == dcs_.end() || it->second.surface != nullptr) {
         return false;
@@ -89,20 +89,20 @@ bool Gdi::DeleteDC(HDC dc) {
     return true;
 }
 
-HDC Gdi::CreateSurfaceDC(DirectDrawSurface* surface) {
+HDC MemoryGdi::CreateSurfaceDC(MemorySurface* surface) {
     const HDC handle = nextHandle_++;
     dcs_.emplace(handle, DeviceContext{surface, 0});
     return handle;
 }
 
-void Gdi::DeleteSurfaceDC(HDC dc) {
+void MemoryGdi::DeleteSurfaceDC(HDC dc) {
     const auto it = dcs_.find(dc);
     if (it != dcs_.end() && it->second.surface != nullptr) {
         dcs_.erase(it);
     }
 }
 
-std::uint8_t Gdi::NearestIndex(std::uint32_t rgb, const DirectDrawPalette* palette) {
+std::uint8_t MemoryGdi::NearestIndex(std::uint32_t rgb, const MemoryPalette* palette) {
     const int red = static_cast<int>((rgb >> 16) & 0xFF);
     const int green = static_cast<int>((rgb >> 8) & 0xFF);
     const int blue = static_cast<int>(rgb & 0xFF);
@@ -127,14 +127,14 @@ std::uint8_t Gdi::NearestIndex(std::uint32_t rgb, const DirectDrawPalette* palet
     return static_cast<std::uint8_t>(best);
 }
 
-bool Gdi::StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX,
-                     int sourceY, int sourceWidth, int sourceHeight, DWORD rop) {
+bool MemoryGdi::StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX,
+                           int sourceY, int sourceWidth, int sourceHeight, DWORD rop) {
     const auto to = dcs_.find(target);
     const auto from = dcs_.find(source);
     if (to == dcs_.end() || from == dcs_.end() || rop != SRCCOPY) {
         return false;
     }
-    DirectDrawSurface* surface = to->second.surface;
+    MemorySurface* surface = to->second.surface;
     const DibImage* image = Bitmap(from->second.selected);
     if (surface == nullptr || image == nullptr || !surface->Alive() || width <= 0 || height <= 0 ||
         sourceWidth <= 0 || sourceHeight <= 0) {
@@ -143,7 +143,7 @@ bool Gdi::StretchBlt(HDC target, int x, int y, int width, int height, HDC source
     std::uint8_t* pixels = surface->MutablePixels();
     // True-colour pixels map to the screen's palette; each distinct colour is
     // searched for once, not once per pixel.
-    const DirectDrawPalette* screen = device_.ScreenPalette();
+    const MemoryPalette* screen = device_.ScreenPalette();
     std::unordered_map<std::uint32_t, std::uint8_t> nearest;
     auto convert = [&](std::uint32_t rgb) {
         const auto [it, added] = nearest.try_emplace(rgb, 0);

@@ -1,9 +1,9 @@
-#include "platform/ddraw/ddraw.h"
+#include "platform/ddraw/memory.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/ddraw/gdi.h"
+#include "platform/ddraw/memory_gdi.h"
 
 namespace velmora::platform {
 
@@ -31,15 +31,15 @@ void FillFormat(DDPIXELFORMAT& format) {
 
 // --- palettes -----------------------------------------------------------------
 
-void DirectDrawPalette::End() {
+void MemoryPalette::End() {
     const bool onScreen = device_.PaletteIsOnScreen(this);
     if (MarkEnded() && onScreen) {
         device_.NoteScreenChange();
     }
 }
 
-HRESULT DirectDrawPalette::GetEntries(DWORD flags, DWORD first, DWORD count,
-                                      PALETTEENTRY* entries) const {
+HRESULT MemoryPalette::GetEntries(DWORD flags, DWORD first, DWORD count,
+                                  PALETTEENTRY* entries) const {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
@@ -53,8 +53,8 @@ HRESULT DirectDrawPalette::GetEntries(DWORD flags, DWORD first, DWORD count,
     return DD_OK;
 }
 
-HRESULT DirectDrawPalette::SetEntries(DWORD flags, DWORD first, DWORD count,
-                                      const PALETTEENTRY* entries) {
+HRESULT MemoryPalette::SetEntries(DWORD flags, DWORD first, DWORD count,
+                                  const PALETTEENTRY* entries) {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
@@ -73,7 +73,7 @@ HRESULT DirectDrawPalette::SetEntries(DWORD flags, DWORD first, DWORD count,
 
 // --- surfaces -----------------------------------------------------------------
 
-void DirectDrawSurface::End() {
+void MemorySurface::End() {
     if (!MarkEnded()) {
         return;
     }
@@ -83,14 +83,14 @@ void DirectDrawSurface::End() {
         dc_ = 0;
     }
     if (palette_ != nullptr) {
-        DirectDrawPalette* palette = palette_;
+        MemoryPalette* palette = palette_;
         palette_ = nullptr;
         palette->Release();
     }
     buffer_.reset();
     locked_ = false;
     if (backBuffer_ != nullptr) {
-        DirectDrawSurface* back = backBuffer_;
+        MemorySurface* back = backBuffer_;
         backBuffer_ = nullptr;
         back->frontSurface_ = nullptr;
         back->End();
@@ -104,25 +104,25 @@ void DirectDrawSurface::End() {
     }
 }
 
-std::ptrdiff_t DirectDrawSurface::Pitch() const {
+std::ptrdiff_t MemorySurface::Pitch() const {
     return buffer_ ? buffer_->pitch : 0;
 }
 
-const std::uint8_t* DirectDrawSurface::Pixels() const {
+const std::uint8_t* MemorySurface::Pixels() const {
     return buffer_ ? buffer_->bytes.data() : nullptr;
 }
 
-std::uint8_t* DirectDrawSurface::MutablePixels() {
+std::uint8_t* MemorySurface::MutablePixels() {
     return buffer_ ? buffer_->bytes.data() : nullptr;
 }
 
-void DirectDrawSurface::NoteChange() const {
+void MemorySurface::NoteChange() const {
     if (primary_) {
         device_.NoteScreenChange();
     }
 }
 
-HRESULT DirectDrawSurface::GetAttachedSurface(const DDSCAPS* caps, DirectDrawSurface** attached) {
+HRESULT MemorySurface::GetAttachedSurface(const DDSCAPS* caps, IDirectDrawSurface** attached) {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
@@ -141,8 +141,8 @@ HRESULT DirectDrawSurface::GetAttachedSurface(const DDSCAPS* caps, DirectDrawSur
     return DD_OK;
 }
 
-HRESULT DirectDrawSurface::Lock(const RECT* rect, DDSURFACEDESC* description, DWORD /*flags*/,
-                                void* event) {
+HRESULT MemorySurface::Lock(const RECT* rect, DDSURFACEDESC* description, DWORD /*flags*/,
+                            void* event) {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
@@ -151,6 +151,9 @@ HRESULT DirectDrawSurface::Lock(const RECT* rect, DDSURFACEDESC* description, DW
     }
     if (description == nullptr || description->dwSize != kSurfaceDescSize || event != nullptr) {
         return DDERR_INVALIDPARAMS;
+    }
+    if (lost_) {
+        return DDERR_SURFACELOST;
     }
     const RECT area = rect != nullptr ? *rect : RECT{0, 0, width_, height_};
     if (!RectInside(area, width_, height_)) {
@@ -171,7 +174,7 @@ HRESULT DirectDrawSurface::Lock(const RECT* rect, DDSURFACEDESC* description, DW
     return DD_OK;
 }
 
-HRESULT DirectDrawSurface::Unlock(void* /*pixels*/) {
+HRESULT MemorySurface::Unlock(void* /*pixels*/) {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
@@ -186,19 +189,23 @@ HRESULT DirectDrawSurface::Unlock(void* /*pixels*/) {
     return DD_OK;
 }
 
-HRESULT DirectDrawSurface::BltFast(DWORD x, DWORD y, DirectDrawSurface* source,
-                                   const RECT* sourceRect, DWORD /*transfer*/) {
+HRESULT MemorySurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* sourceSurface,
+                               const RECT* sourceRect, DWORD /*transfer*/) {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kBltFast)) {
         return DDERR_SURFACELOST;
     }
-    if (source == nullptr) {
+    if (sourceSurface == nullptr) {
         return DDERR_INVALIDPARAMS;
     }
-    if (!source->Alive()) {
+    MemorySurface* source = InMemory(sourceSurface);
+    if (source == nullptr || !source->Alive() || &source->device_ != &device_) {
         return DDERR_INVALIDOBJECT;
+    }
+    if (lost_ || source->lost_) {
+        return DDERR_SURFACELOST;
     }
     const RECT from =
         sourceRect != nullptr ? *sourceRect : RECT{0, 0, source->width_, source->height_};
@@ -224,7 +231,7 @@ HRESULT DirectDrawSurface::BltFast(DWORD x, DWORD y, DirectDrawSurface* source,
     return DD_OK;
 }
 
-HRESULT DirectDrawSurface::Flip(DirectDrawSurface* override, DWORD flags) {
+HRESULT MemorySurface::Flip(IDirectDrawSurface* override, DWORD flags) {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
@@ -237,6 +244,9 @@ HRESULT DirectDrawSurface::Flip(DirectDrawSurface* override, DWORD flags) {
     if (!primary_ || backBuffer_ == nullptr) {
         return DDERR_NOTFLIPPABLE;
     }
+    if (lost_ || backBuffer_->lost_) {
+        return DDERR_SURFACELOST;
+    }
     if (Busy() || backBuffer_->Busy()) {
         return DDERR_SURFACEBUSY;
     }
@@ -245,20 +255,22 @@ HRESULT DirectDrawSurface::Flip(DirectDrawSurface* override, DWORD flags) {
     return DD_OK;
 }
 
-HRESULT DirectDrawSurface::SetPalette(DirectDrawPalette* palette) {
+HRESULT MemorySurface::SetPalette(IDirectDrawPalette* paletteInterface) {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kSetPalette)) {
         return DDERR_SURFACELOST;
     }
-    if (palette != nullptr && !palette->Alive()) {
+    MemoryPalette* palette = InMemory(paletteInterface);
+    if (paletteInterface != nullptr &&
+        (palette == nullptr || !palette->Alive() || &palette->Device() != &device_)) {
         return DDERR_INVALIDOBJECT;
     }
     if (palette != nullptr) {
         palette->AddRef();
     }
-    DirectDrawPalette* old = palette_;
+    MemoryPalette* old = palette_;
     palette_ = palette;
     if (old != nullptr) {
         old->Release();
@@ -267,17 +279,43 @@ HRESULT DirectDrawSurface::SetPalette(DirectDrawPalette* palette) {
     return DD_OK;
 }
 
-HRESULT DirectDrawSurface::Restore() {
+HRESULT MemorySurface::Restore() {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
     if (device_.Faults().ShouldFail(Operation::kRestore)) {
         return DDERR_GENERIC;
     }
-    return DD_OK;  // memory surfaces are never lost
+    // The memory comes back (for a primary with its back buffer), not what
+    // it held.
+    lost_ = false;
+    if (backBuffer_ != nullptr) {
+        backBuffer_->lost_ = false;
+    }
+    return DD_OK;
 }
 
-HRESULT DirectDrawSurface::GetSurfaceDesc(DDSURFACEDESC* description) const {
+HRESULT MemorySurface::IsLost() {
+    if (!Alive()) {
+        return DDERR_INVALIDOBJECT;
+    }
+    return lost_ ? DDERR_SURFACELOST : DD_OK;
+}
+
+void MemorySurface::Lose() {
+    if (!Alive() || lost_) {
+        return;
+    }
+    lost_ = true;
+    std::fill(buffer_->bytes.begin(), buffer_->bytes.end(), std::uint8_t{0});
+    NoteChange();
+}
+
+Gdi& MemorySurface::Graphics() {
+    return device_.Graphics();
+}
+
+HRESULT MemorySurface::GetSurfaceDesc(DDSURFACEDESC* description) const {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
@@ -297,7 +335,7 @@ HRESULT DirectDrawSurface::GetSurfaceDesc(DDSURFACEDESC* description) const {
     return DD_OK;
 }
 
-HRESULT DirectDrawSurface::GetDC(HDC* dc) {
+HRESULT MemorySurface::GetDC(HDC* dc) {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
@@ -307,6 +345,9 @@ HRESULT DirectDrawSurface::GetDC(HDC* dc) {
     if (dc == nullptr) {
         return DDERR_INVALIDPARAMS;
     }
+    if (lost_) {
+        return DDERR_SURFACELOST;
+    }
     if (Busy()) {
         return DDERR_SURFACEBUSY;
     }
@@ -315,7 +356,7 @@ HRESULT DirectDrawSurface::GetDC(HDC* dc) {
     return dc_ != 0 ? DD_OK : DDERR_CANTCREATEDC;
 }
 
-HRESULT DirectDrawSurface::ReleaseDC(HDC dc) {
+HRESULT MemorySurface::ReleaseDC(HDC dc) {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
@@ -330,7 +371,7 @@ HRESULT DirectDrawSurface::ReleaseDC(HDC dc) {
 
 // --- the DirectDraw object ------------------------------------------------------
 
-void DirectDraw::End() {
+void MemoryDirectDraw::End() {
     if (!MarkEnded()) {
         return;
     }
@@ -352,7 +393,7 @@ void DirectDraw::End() {
     }
 }
 
-HRESULT DirectDraw::SetCooperativeLevel(HWND window, DWORD flags) {
+HRESULT MemoryDirectDraw::SetCooperativeLevel(HWND window, DWORD flags) {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
@@ -375,7 +416,7 @@ HRESULT DirectDraw::SetCooperativeLevel(HWND window, DWORD flags) {
     return DD_OK;
 }
 
-HRESULT DirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) {
+HRESULT MemoryDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
@@ -395,8 +436,8 @@ HRESULT DirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel
     return DD_OK;
 }
 
-HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* description, DirectDrawSurface** surface,
-                                  void* outer) {
+HRESULT MemoryDirectDraw::CreateSurface(DDSURFACEDESC* description, IDirectDrawSurface** surface,
+                                        void* outer) {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
@@ -410,11 +451,11 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* description, DirectDrawSurface*
     *surface = nullptr;
     const DWORD caps = description->ddsCaps.dwCaps;
     auto make = [&](int width, int height, DWORD surfaceCaps) {
-        auto made = std::unique_ptr<DirectDrawSurface>(new DirectDrawSurface(device_, this));
+        auto made = std::unique_ptr<MemorySurface>(new MemorySurface(device_, this));
         made->width_ = width;
         made->height_ = height;
         made->caps_ = surfaceCaps;
-        made->buffer_ = std::make_unique<DirectDrawSurface::Buffer>();
+        made->buffer_ = std::make_unique<MemorySurface::Buffer>();
         made->buffer_->pitch = device_.PitchFor(width);
         made->buffer_->bytes.assign(static_cast<std::size_t>(made->buffer_->pitch * height), 0);
         device_.surfaces_.push_back(std::move(made));
@@ -433,10 +474,10 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* description, DirectDrawSurface*
         }
         const int width = static_cast<int>(device_.modeWidth_);
         const int height = static_cast<int>(device_.modeHeight_);
-        DirectDrawSurface* primary = make(width, height, caps | DDSCAPS_FRONTBUFFER);
+        MemorySurface* primary = make(width, height, caps | DDSCAPS_FRONTBUFFER);
         primary->primary_ = true;
         if (flipping) {
-            DirectDrawSurface* back =
+            MemorySurface* back =
                 make(width, height,
                      (caps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER)) | DDSCAPS_BACKBUFFER);
             primary->backBuffer_ = back;
@@ -464,8 +505,8 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC* description, DirectDrawSurface*
     return DD_OK;
 }
 
-HRESULT DirectDraw::CreatePalette(DWORD flags, const PALETTEENTRY* entries,
-                                  DirectDrawPalette** palette, void* outer) {
+HRESULT MemoryDirectDraw::CreatePalette(DWORD flags, const PALETTEENTRY* entries,
+                                        IDirectDrawPalette** palette, void* outer) {
     if (!Alive()) {
         return DDERR_INVALIDOBJECT;
     }
@@ -476,11 +517,31 @@ HRESULT DirectDraw::CreatePalette(DWORD flags, const PALETTEENTRY* entries,
         (flags & DDPCAPS_8BIT) == 0) {
         return DDERR_INVALIDPARAMS;
     }
-    auto made = std::unique_ptr<DirectDrawPalette>(new DirectDrawPalette(device_, this));
+    auto made = std::unique_ptr<MemoryPalette>(new MemoryPalette(device_, this));
     std::copy_n(entries, 256, made->entries_.begin());
     device_.palettes_.push_back(std::move(made));
     *palette = device_.palettes_.back().get();
     return DD_OK;
+}
+
+Gdi& MemoryDirectDraw::Graphics() {
+    return device_.Graphics();
+}
+
+MemorySurface* InMemory(IDirectDrawSurface* surface) {
+    return dynamic_cast<MemorySurface*>(surface);
+}
+
+const MemorySurface* InMemory(const IDirectDrawSurface* surface) {
+    return dynamic_cast<const MemorySurface*>(surface);
+}
+
+MemoryPalette* InMemory(IDirectDrawPalette* palette) {
+    return dynamic_cast<MemoryPalette*>(palette);
+}
+
+const MemoryPalette* InMemory(const IDirectDrawPalette* palette) {
+    return dynamic_cast<const MemoryPalette*>(palette);
 }
 
 // --- the device -----------------------------------------------------------------
@@ -488,23 +549,23 @@ HRESULT DirectDraw::CreatePalette(DWORD flags, const PALETTEENTRY* entries,
 DisplayDevice::DisplayDevice(FaultInjector& faults, std::ptrdiff_t pitch)
     : faults_(faults),
       padding_(std::max<std::ptrdiff_t>(pitch, kScreenWidth) - kScreenWidth),
-      gdi_(std::make_unique<Gdi>(*this)) {}
+      gdi_(std::make_unique<MemoryGdi>(*this)) {}
 
 DisplayDevice::~DisplayDevice() = default;
 
-HRESULT DisplayDevice::DirectDrawCreate(const void* driver, DirectDraw** directDraw, void* outer) {
+HRESULT DisplayDevice::DirectDrawCreate(const void* driver, IDirectDraw** directDraw, void* outer) {
     if (faults_.ShouldFail(Operation::kDirectDrawCreate)) {
         return DDERR_NODIRECTDRAWHW;
     }
     if (driver != nullptr || outer != nullptr || directDraw == nullptr) {
         return DDERR_INVALIDPARAMS;
     }
-    directDraws_.push_back(std::unique_ptr<DirectDraw>(new DirectDraw(*this)));
+    directDraws_.push_back(std::unique_ptr<MemoryDirectDraw>(new MemoryDirectDraw(*this)));
     *directDraw = directDraws_.back().get();
     return DD_OK;
 }
 
-const DirectDrawSurface* DisplayDevice::Primary() const {
+const MemorySurface* DisplayDevice::Primary() const {
     for (const auto& surface : surfaces_) {
         if (surface->Alive() && surface->primary_) {
             return surface.get();
@@ -513,13 +574,19 @@ const DirectDrawSurface* DisplayDevice::Primary() const {
     return nullptr;
 }
 
-const DirectDrawPalette* DisplayDevice::ScreenPalette() const {
-    const DirectDrawSurface* primary = Primary();
+const MemoryPalette* DisplayDevice::ScreenPalette() const {
+    const MemorySurface* primary = Primary();
     return primary != nullptr ? primary->palette_ : nullptr;
 }
 
-bool DisplayDevice::PaletteIsOnScreen(const DirectDrawPalette* palette) const {
+bool DisplayDevice::PaletteIsOnScreen(const MemoryPalette* palette) const {
     return palette != nullptr && ScreenPalette() == palette;
+}
+
+void DisplayDevice::LoseSurfaces() {
+    for (auto& surface : surfaces_) {
+        surface->Lose();
+    }
 }
 
 std::size_t DisplayDevice::LiveDirectDraws() const {

@@ -1,4 +1,7 @@
-#include "platform/window/kernel.h"
+#include "platform/window/memory_kernel.h"
+
+#include "platform/ddraw/memory_gdi.h"
+#include "platform/window/image.h"
 
 #include <cctype>
 #include <cstdio>
@@ -20,20 +23,20 @@ bool SameName(const std::string& a, const char* b) {
 
 }  // namespace
 
-Kernel::Kernel(FaultInjector& faults, std::vector<Resource> resources)
+MemoryKernel::MemoryKernel(FaultInjector& faults, std::vector<Resource> resources)
     : faults_(faults), resources_(std::move(resources)) {}
 
-Kernel::~Kernel() {
+MemoryKernel::~MemoryKernel() {
     for (auto& [handle, file] : files_) {
         std::fclose(file);
     }
 }
 
-HMODULE Kernel::GetModuleHandleA(const char* name) const {
+HMODULE MemoryKernel::GetModuleHandleA(const char* name) const {
     return name == nullptr ? kProgramModule : 0;
 }
 
-HRSRC Kernel::FindResourceA(HMODULE module, const char* name, std::uint32_t type) const {
+HRSRC MemoryKernel::FindResourceA(HMODULE module, const char* name, std::uint32_t type) const {
     if ((module != 0 && module != kProgramModule) || name == nullptr) {
         return 0;
     }
@@ -45,7 +48,7 @@ HRSRC Kernel::FindResourceA(HMODULE module, const char* name, std::uint32_t type
     return 0;
 }
 
-DWORD Kernel::SizeofResource(HMODULE module, HRSRC resource) const {
+DWORD MemoryKernel::SizeofResource(HMODULE module, HRSRC resource) const {
     if ((module != 0 && module != kProgramModule) || resource == 0 ||
         resource > resources_.size()) {
         return 0;
@@ -53,7 +56,7 @@ DWORD Kernel::SizeofResource(HMODULE module, HRSRC resource) const {
     return static_cast<DWORD>(resources_[resource - 1].bytes.size());
 }
 
-HGLOBAL Kernel::LoadResource(HMODULE module, HRSRC resource) const {
+HGLOBAL MemoryKernel::LoadResource(HMODULE module, HRSRC resource) const {
     if ((module != 0 && module != kProgramModule) || resource == 0 ||
         resource > resources_.size()) {
         return 0;
@@ -61,7 +64,7 @@ HGLOBAL Kernel::LoadResource(HMODULE module, HRSRC resource) const {
     return resource;
 }
 
-const std::uint8_t* Kernel::LockResource(HGLOBAL data) {
+const std::uint8_t* MemoryKernel::LockResource(HGLOBAL data) {
     if (faults_.ShouldFail(Operation::kLockResource)) {
         return nullptr;
     }
@@ -71,16 +74,16 @@ const std::uint8_t* Kernel::LockResource(HGLOBAL data) {
     return resources_[data - 1].bytes.data();
 }
 
-std::string Kernel::Resolve(const char* path) const {
+std::string MemoryKernel::Resolve(const char* path) const {
     const auto it = fileMap_.find(path);
     return it != fileMap_.end() ? it->second : std::string(path);
 }
 
-void Kernel::MapFile(const std::string& name, const std::string& path) {
+void MemoryKernel::MapFile(const std::string& name, const std::string& path) {
     fileMap_[name] = path;
 }
 
-HFILE Kernel::lopen(const char* path, int mode) {
+HFILE MemoryKernel::lopen(const char* path, int mode) {
     if (path == nullptr || mode != OF_READ) {
         return HFILE_ERROR;
     }
@@ -94,7 +97,7 @@ HFILE Kernel::lopen(const char* path, int mode) {
     return handle;
 }
 
-UINT Kernel::lread(HFILE file, void* buffer, UINT count) {
+UINT MemoryKernel::lread(HFILE file, void* buffer, UINT count) {
     const auto it = files_.find(file);
     if (it == files_.end() || buffer == nullptr) {
         return static_cast<UINT>(HFILE_ERROR);
@@ -102,7 +105,7 @@ UINT Kernel::lread(HFILE file, void* buffer, UINT count) {
     return static_cast<UINT>(std::fread(buffer, 1, count, it->second));
 }
 
-HFILE Kernel::lclose(HFILE file) {
+HFILE MemoryKernel::lclose(HFILE file) {
     const auto it = files_.find(file);
     if (it == files_.end()) {
         return HFILE_ERROR;
@@ -112,8 +115,8 @@ HFILE Kernel::lclose(HFILE file) {
     return 0;
 }
 
-std::optional<std::vector<std::uint8_t>> Kernel::ReadWholeFile(const char* path,
-                                                               std::size_t limit) {
+std::optional<std::vector<std::uint8_t>> MemoryKernel::ReadWholeFile(const char* path,
+                                                                     std::size_t limit) {
     const HFILE file = lopen(path, OF_READ);
     if (file == HFILE_ERROR) {
         return std::nullopt;
@@ -139,7 +142,7 @@ std::optional<std::vector<std::uint8_t>> Kernel::ReadWholeFile(const char* path,
     return bytes;
 }
 
-void Kernel::OutputDebugStringA(const char* text) {
+void MemoryKernel::OutputDebugStringA(const char* text) {
     if (text == nullptr) {
         return;
     }
@@ -147,6 +150,15 @@ void Kernel::OutputDebugStringA(const char* text) {
     if (echoDebug_) {
         std::fputs(text, stderr);
     }
+}
+
+HBITMAP MemoryKernel::LoadImageA(Gdi& gdi, HMODULE module, const char* name, UINT type, int width,
+                                 int height, UINT flags) {
+    auto* memory = dynamic_cast<MemoryGdi*>(&gdi);
+    if (memory == nullptr) {
+        return 0;
+    }
+    return LoadImageFromKernel(*this, *memory, module, name, type, width, height, flags);
 }
 
 }  // namespace velmora::platform

@@ -1,4 +1,4 @@
-#include "platform/window/window_system.h"
+#include "platform/window/queued.h"
 
 #include <algorithm>
 
@@ -15,7 +15,7 @@ bool InRange(UINT message, UINT first, UINT last) {
 
 }  // namespace
 
-ATOM WindowSystem::RegisterClassA(const WNDCLASSA& windowClass) {
+ATOM QueuedWindowSystem::RegisterClassA(const WNDCLASSA& windowClass) {
     if (windowClass.lpszClassName.empty() || !windowClass.lpfnWndProc ||
         classes_.count(windowClass.lpszClassName) != 0) {
         return 0;
@@ -25,19 +25,19 @@ ATOM WindowSystem::RegisterClassA(const WNDCLASSA& windowClass) {
 }
 
 // The program ships no icon; the class gets none.
-HICON WindowSystem::LoadIconA(HMODULE /*module*/, std::uintptr_t /*id*/) const {
+HICON QueuedWindowSystem::LoadIconA(HMODULE /*module*/, std::uintptr_t /*id*/) const {
     return 0;
 }
 
-HCURSOR WindowSystem::LoadCursorA(HMODULE module, std::uintptr_t id) const {
+HCURSOR QueuedWindowSystem::LoadCursorA(HMODULE module, std::uintptr_t id) const {
     return module == 0 && id == IDC_ARROW ? kArrowCursor : 0;
 }
 
-HBRUSH WindowSystem::GetStockObject(int id) const {
+HBRUSH QueuedWindowSystem::GetStockObject(int id) const {
     return id == BLACK_BRUSH ? kBlackBrush : 0;
 }
 
-int WindowSystem::GetSystemMetrics(int index) const {
+int QueuedWindowSystem::GetSystemMetrics(int index) const {
     switch (index) {
         case SM_CXSCREEN:
             return ScreenWidth();
@@ -48,10 +48,11 @@ int WindowSystem::GetSystemMetrics(int index) const {
     }
 }
 
-HWND WindowSystem::CreateWindowExA(DWORD /*exStyle*/, const char* className, const char* /*title*/,
-                                   DWORD /*style*/, int /*x*/, int /*y*/, int width, int height,
-                                   HWND /*parent*/, std::uint32_t /*menu*/, HMODULE /*instance*/,
-                                   void* /*parameter*/) {
+HWND QueuedWindowSystem::CreateWindowExA(DWORD /*exStyle*/, const char* className,
+                                         const char* /*title*/, DWORD /*style*/, int /*x*/,
+                                         int /*y*/, int width, int height, HWND /*parent*/,
+                                         std::uintptr_t /*menu*/, HMODULE /*instance*/,
+                                         void* /*parameter*/) {
     if (faults_.ShouldFail(Operation::kCreateWindow)) {
         return 0;
     }
@@ -67,7 +68,7 @@ HWND WindowSystem::CreateWindowExA(DWORD /*exStyle*/, const char* className, con
     return window;
 }
 
-bool WindowSystem::ShowWindow(HWND window, int /*showCode*/) {
+bool QueuedWindowSystem::ShowWindow(HWND window, int /*showCode*/) {
     const auto it = windows_.find(window);
     if (it == windows_.end()) {
         return false;
@@ -80,11 +81,11 @@ bool WindowSystem::ShowWindow(HWND window, int /*showCode*/) {
     return wasVisible;
 }
 
-bool WindowSystem::UpdateWindow(HWND window) {
+bool QueuedWindowSystem::UpdateWindow(HWND window) {
     return IsWindow(window);
 }
 
-bool WindowSystem::DestroyWindow(HWND window) {
+bool QueuedWindowSystem::DestroyWindow(HWND window) {
     if (!IsWindow(window)) {
         return false;
     }
@@ -98,7 +99,7 @@ bool WindowSystem::DestroyWindow(HWND window) {
     return true;
 }
 
-LRESULT WindowSystem::SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT QueuedWindowSystem::SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto it = windows_.find(window);
     if (it == windows_.end()) {
         return 0;
@@ -108,7 +109,8 @@ LRESULT WindowSystem::SendMessageA(HWND window, UINT message, WPARAM wParam, LPA
     return procedure(window, message, wParam, lParam);
 }
 
-bool WindowSystem::PeekMessageA(MSG* message, HWND /*window*/, UINT first, UINT last, UINT remove) {
+bool QueuedWindowSystem::PeekMessageA(MSG* message, HWND /*window*/, UINT first, UINT last,
+                                      UINT remove) {
     if (message == nullptr) {
         return false;
     }
@@ -127,7 +129,7 @@ bool WindowSystem::PeekMessageA(MSG* message, HWND /*window*/, UINT first, UINT 
     return true;
 }
 
-int WindowSystem::GetMessageA(MSG* message, HWND window, UINT first, UINT last) {
+int QueuedWindowSystem::GetMessageA(MSG* message, HWND window, UINT first, UINT last) {
     if (message == nullptr) {
         return -1;
     }
@@ -142,33 +144,33 @@ int WindowSystem::GetMessageA(MSG* message, HWND window, UINT first, UINT last) 
 }
 
 // Keys need no character messages here: nothing to translate.
-bool WindowSystem::TranslateMessage(const MSG* /*message*/) {
+bool QueuedWindowSystem::TranslateMessage(const MSG* /*message*/) {
     return false;
 }
 
-LRESULT WindowSystem::DispatchMessageA(const MSG* message) {
+LRESULT QueuedWindowSystem::DispatchMessageA(const MSG* message) {
     if (message == nullptr) {
         return 0;
     }
     return SendMessageA(message->hwnd, message->message, message->wParam, message->lParam);
 }
 
-bool WindowSystem::WaitMessage() {
+bool QueuedWindowSystem::WaitMessage() {
     if (!queue_.empty()) {
         return true;
     }
     return Pump(true);
 }
 
-LRESULT WindowSystem::DefWindowProcA(HWND window, UINT message, WPARAM /*wParam*/,
-                                     LPARAM /*lParam*/) {
+LRESULT QueuedWindowSystem::DefWindowProcA(HWND window, UINT message, WPARAM /*wParam*/,
+                                           LPARAM /*lParam*/) {
     if (message == WM_CLOSE) {
         DestroyWindow(window);
     }
     return 0;
 }
 
-bool WindowSystem::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+bool QueuedWindowSystem::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!IsWindow(window)) {
         return false;
     }
@@ -176,27 +178,28 @@ bool WindowSystem::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM
     return true;
 }
 
-void WindowSystem::PostQuitMessage(int exitCode) {
+void QueuedWindowSystem::PostQuitMessage(int exitCode) {
     queue_.push_back(MSG{0, WM_QUIT, static_cast<WPARAM>(exitCode), 0});
 }
 
-HCURSOR WindowSystem::SetCursor(HCURSOR cursor) {
+HCURSOR QueuedWindowSystem::SetCursor(HCURSOR cursor) {
     const HCURSOR previous = cursor_;
     cursor_ = cursor;
     ShowPointer(cursor != 0);
     return previous;
 }
 
-int WindowSystem::MessageBoxA(HWND owner, const char* text, const char* caption, UINT /*type*/) {
+int QueuedWindowSystem::MessageBoxA(HWND owner, const char* text, const char* caption,
+                                    UINT /*type*/) {
     ShowBox(owner, text != nullptr ? text : "", caption != nullptr ? caption : "");
     return IDOK;
 }
 
-std::int32_t WindowSystem::MillisecondClock() {
+std::int32_t QueuedWindowSystem::MillisecondClock() {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(MillisecondsNow()));
 }
 
-void WindowSystem::DropInput() {
+void QueuedWindowSystem::DropInput() {
     queue_.erase(std::remove_if(queue_.begin(), queue_.end(),
                                 [](const MSG& m) {
                                     return m.message == WM_MOUSEMOVE ||
