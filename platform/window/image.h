@@ -27,6 +27,10 @@ struct DecodeResult {
 };
 DecodeResult DecodeBitmapFile(std::span<const std::uint8_t> file);
 
+// The platform's own decoder, given a file whose headers, sizes and lengths
+// have passed the checks above; nothing (and the reason) when it refuses.
+std::optional<DibImage> DecodeCheckedBitmap(std::span<const std::uint8_t> file, std::string& error);
+
 // The file form of a bitmap resource (which starts at its info header): a
 // file header is put in front, its pixel offset computed from the info
 // header. Nothing when the info header cannot be made sense of.

@@ -1,0 +1,6 @@
+# The Windows build: velmora.exe on the real DirectDraw and window manager,
+# and the engine and display unit tests, all cross-built with mingw-w64.
+# Included from the top-level CMakeLists when the toolchain targets Windows.
+
+# Only system DLLs at run time: the C++ and GCC run-times linked in.
+add_link_options(-static-libgcc -static-libstdc++ -static)
