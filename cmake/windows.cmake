@@ -4,3 +4,8 @@
 
 # Only system DLLs at run time: the C++ and GCC run-times linked in.
 add_link_options(-static-libgcc -static-libstdc++ -static)
+
+include(${CMAKE_CURRENT_LIST_DIR}/windows-program.cmake)
+if(VELMORA_TESTS)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows-tests.cmake)
+endif()
