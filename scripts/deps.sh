@@ -3,12 +3,16 @@
 #   deps.sh build   - compiler, CMake, GoogleTest, Google Benchmark, SDL2, libpng
 #   deps.sh e2e     - the X server and tools the end-to-end test drives
 #   deps.sh fuzz    - clang and its libFuzzer runtime
+#   deps.sh windows - the mingw-w64 cross compiler and zip, for velmora.exe
+#   deps.sh wine    - Wine, to run velmora.exe and the Windows tests
 set -euo pipefail
 
 build_pkgs=(cmake g++ ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             libsdl2-dev libpng-dev locales)
 fuzz_pkgs=(clang libclang-rt-14-dev)
 e2e_pkgs=(xvfb xfonts-base xdotool imagemagick x11-utils procps)
+windows_pkgs=(gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 zip)
+wine_pkgs=(wine wine64 fonts-wine)
 
 wanted=()
 for group in "$@"; do
@@ -16,6 +20,8 @@ for group in "$@"; do
         build) wanted+=("${build_pkgs[@]}") ;;
         e2e) wanted+=("${e2e_pkgs[@]}") ;;
         fuzz) wanted+=("${fuzz_pkgs[@]}") ;;
+        windows) wanted+=("${windows_pkgs[@]}") ;;
+        wine) wanted+=("${wine_pkgs[@]}") ;;
         *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
     esac
 done
