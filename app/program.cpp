@@ -86,12 +86,22 @@ void HandleKey(Program& program, HWND window, WPARAM virtualKey) {
 void StrokeUpdate(Program& program, WPARAM keyState, LPARAM position) {
     display::DisplayContext& d = program.display;
     stereo::MoveBrushCursor(program.scene.cursor, static_cast<std::uint32_t>(position));
-    if (display::LockBackBuffer(d) == DD_OK) {
+    HRESULT locked = display::LockBackBuffer(d);
+    if (locked == DDERR_SURFACELOST && display::RecoverLostSurfaces(d)) {
+        locked = display::LockBackBuffer(d);
+    }
+    if (locked == DD_OK) {
         const stereo::Picture picture{static_cast<std::uint8_t*>(d.surfaceDescription.lpSurface),
                                       d.surfaceDescription.lPitch};
+        const stereo::BrushStamp erased = program.scene.stamp;
         stereo::EraseBrush(program.scene, picture);
         stereo::ApplyBrush(program.scene, picture, static_cast<std::uint32_t>(keyState),
                            {program.settings.drawingDepth, program.settings.bidirectionalMode});
+        // Only the rows under the old and the new stamp changed.
+        if (erased.made) {
+            display::SavePictureRows(d, erased.y, stereo::kBrushHeight);
+        }
+        display::SavePictureRows(d, program.scene.stamp.y, stereo::kBrushHeight);
         display::UnlockBackBuffer(d);
     }
     display::PresentFrame(d, program.settings.flickerMode, program.settings.frameCount);
@@ -106,6 +116,11 @@ LRESULT WindowProc(Program& program, HWND window, UINT message, WPARAM wParam, L
             break;
         case WM_ACTIVATEAPP:
             program.settings.appActive = static_cast<std::int32_t>(wParam);
+            // Back in the foreground: surfaces lost meanwhile are restored now
+            // rather than at the next stroke.
+            if (wParam != 0) {
+                display::RecoverLostSurfaces(program.display);
+            }
             break;
         case WM_SETCURSOR:
             windows.SetCursor(0);

@@ -1,5 +1,7 @@
 #include "display/display.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace velmora::display {
@@ -23,6 +25,45 @@ DDSURFACEDESC FreshDescription() {
     DDSURFACEDESC description;
     description.dwSize = sizeof(description);
     return description;
+}
+
+// Copies `rows` rows of `width` bytes between two pitches.
+void CopyRows(std::uint8_t* to, std::ptrdiff_t toPitch, const std::uint8_t* from,
+              std::ptrdiff_t fromPitch, int width, int rows) {
+    for (int y = 0; y < rows; ++y) {
+        std::memcpy(to + y * toPitch, from + y * fromPitch, static_cast<std::size_t>(width));
+    }
+}
+
+bool Lost(IDirectDrawSurface* surface) {
+    return surface != nullptr && surface->IsLost() != DD_OK;
+}
+
+void PutBackTile(DisplayContext& context) {
+    DDSURFACEDESC tileDescription = FreshDescription();
+    RECT tileRect = kTileRect;
+    if (!context.tileSaved ||
+        context.patternTile->Lock(&tileRect, &tileDescription, DDLOCK_WAIT, nullptr) != DD_OK) {
+        return;
+    }
+    CopyRows(static_cast<std::uint8_t*>(tileDescription.lpSurface), tileDescription.lPitch,
+             context.savedTile.data(), stereo::kTileWidth, stereo::kTileWidth, stereo::kTileHeight);
+    context.patternTile->Unlock(tileDescription.lpSurface);
+}
+
+// The saved picture into the back buffer, then onto the primary, so both
+// hold it as after a presented frame.
+void PutBackPicture(DisplayContext& context) {
+    if (context.savedPicture.size() != stereo::DepthMap::kSize ||
+        LockBackBuffer(context) != DD_OK) {
+        return;
+    }
+    CopyRows(static_cast<std::uint8_t*>(context.surfaceDescription.lpSurface),
+             context.surfaceDescription.lPitch, context.savedPicture.data(), stereo::kScreenWidth,
+             stereo::kScreenWidth, stereo::kScreenHeight);
+    UnlockBackBuffer(context);
+    RECT screen = kScreenRect;
+    context.primarySurface->BltFast(0, 0, context.backBuffer, &screen, DDBLTFAST_NOCOLORKEY);
 }
 
 }  // namespace
@@ -71,11 +112,17 @@ bool SetUpDisplay(DisplayContext& context, const DisplaySetUp& setUp, stereo::Sc
     if (context.patternTile->Lock(&tileRect, &tileDescription, DDLOCK_WAIT, nullptr) == DD_OK) {
         stereo::FillPatternTile(scene.random, static_cast<std::uint8_t*>(tileDescription.lpSurface),
                                 tileDescription.lPitch);
+        CopyRows(context.savedTile.data(), stereo::kTileWidth,
+                 static_cast<const std::uint8_t*>(tileDescription.lpSurface),
+                 tileDescription.lPitch, stereo::kTileWidth, stereo::kTileHeight);
+        context.tileSaved = true;
         context.patternTile->Unlock(tileDescription.lpSurface);
     }
-    // 9: the depth map. Running out of memory here fails the set-up.
+    // 9: the depth map and the picture's copy. Running out of memory here
+    // fails the set-up.
     try {
         scene.depth.Allocate();
+        context.savedPicture.assign(stereo::DepthMap::kSize, 0);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -100,7 +147,17 @@ bool SetUpDisplay(DisplayContext& context, const DisplaySetUp& setUp, stereo::Sc
         stereo::DrawFirstPicture(
             scene, stereo::Picture{static_cast<std::uint8_t*>(context.surfaceDescription.lpSurface),
                                    context.surfaceDescription.lPitch});
+        SavePictureRows(context, 0, stereo::kScreenHeight);
         UnlockBackBuffer(context);
+    } else if (context.tileSaved) {
+        // Both buffers hold the tiled pattern of step 10.
+        for (int x = 0; x < stereo::kScreenWidth; x += stereo::kTileWidth) {
+            for (int y = 0; y < stereo::kScreenHeight; y += stereo::kTileHeight) {
+                CopyRows(context.savedPicture.data() + y * stereo::kScreenWidth + x,
+                         stereo::kScreenWidth, context.savedTile.data(), stereo::kTileWidth,
+                         stereo::kTileWidth, stereo::kTileHeight);
+            }
+        }
     }
     return true;
 }
@@ -121,12 +178,59 @@ HRESULT UnlockBackBuffer(DisplayContext& context) {
     return context.backBuffer->Unlock(context.surfaceDescription.lpSurface);
 }
 
+void SavePictureRows(DisplayContext& context, int firstRow, int rowCount) {
+    const int first = std::max(firstRow, 0);
+    const int end = std::min(firstRow + rowCount, stereo::kScreenHeight);
+    if (first >= end || context.savedPicture.size() != stereo::DepthMap::kSize ||
+        context.surfaceDescription.lpSurface == nullptr) {
+        return;
+    }
+    const std::ptrdiff_t pitch = context.surfaceDescription.lPitch;
+    CopyRows(
+        context.savedPicture.data() + static_cast<std::ptrdiff_t>(first) * stereo::kScreenWidth,
+        stereo::kScreenWidth,
+        static_cast<const std::uint8_t*>(context.surfaceDescription.lpSurface) + first * pitch,
+        pitch, stereo::kScreenWidth, end - first);
+}
+
+bool RecoverLostSurfaces(DisplayContext& context) {
+    if (context.primarySurface == nullptr || context.backBuffer == nullptr) {
+        return false;
+    }
+    const bool tileLost = Lost(context.patternTile);
+    const bool screenLost = Lost(context.primarySurface) || Lost(context.backBuffer);
+    if (!tileLost && !screenLost) {
+        return false;
+    }
+    // A refused restore means another program still holds the screen.
+    if (tileLost) {
+        if (context.patternTile->Restore() != DD_OK) {
+            return false;
+        }
+        PutBackTile(context);
+    }
+    if (screenLost) {
+        if (context.primarySurface->Restore() != DD_OK) {
+            return false;
+        }
+        PutBackPicture(context);
+        ReattachPalette(context.flickerPalettes, context.primarySurface);
+    }
+    return true;
+}
+
 void PresentFrame(DisplayContext& context, std::int32_t flickerMode, std::uint32_t& frameCount) {
     if (context.primarySurface != nullptr) {
         RECT screen = kScreenRect;
-        context.primarySurface->BltFast(0, 0, context.backBuffer, &screen, DDBLTFAST_NOCOLORKEY);
+        const HRESULT copied = context.primarySurface->BltFast(0, 0, context.backBuffer, &screen,
+                                                               DDBLTFAST_NOCOLORKEY);
         AdvanceFlicker(context.flickerPalettes, context.primarySurface, flickerMode);
-        context.primarySurface->Flip(nullptr, 0);
+        const HRESULT flipped = context.primarySurface->Flip(nullptr, 0);
+        // A restored screen gets the last picture on both buffers, which is
+        // what the flip would have shown.
+        if (copied == DDERR_SURFACELOST || flipped == DDERR_SURFACELOST) {
+            RecoverLostSurfaces(context);
+        }
     }
     ++frameCount;
 }
@@ -144,6 +248,7 @@ void ReleaseDisplayObjects(DisplayContext& context) {
     for (auto& slot : context.flickerPalettes.slots) {
         slot = nullptr;
     }
+    context.flickerPalettes.onScreen = -1;
 }
 
 }  // namespace velmora::display

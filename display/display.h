@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "display/flicker.h"
 #include "platform/ddraw/ddraw.h"
@@ -18,6 +20,11 @@ struct DisplayContext {
     FlickerPalettes flickerPalettes;
     // Shared by the primary's creation and every lock of the back buffer.
     platform::DDSURFACEDESC surfaceDescription;
+    // System-memory copies of what lost surfaces take with them: the last
+    // picture (stride 640), kept current row by row, and the filled tile.
+    std::vector<std::uint8_t> savedPicture;
+    std::array<std::uint8_t, stereo::kTileWidth * stereo::kTileHeight> savedTile{};
+    bool tileSaved = false;
 };
 
 // What set-up needs from outside the display.
@@ -37,8 +44,19 @@ bool SetUpDisplay(DisplayContext& context, const DisplaySetUp& setUp, stereo::Sc
 platform::HRESULT LockBackBuffer(DisplayContext& context);
 platform::HRESULT UnlockBackBuffer(DisplayContext& context);
 
+// Copies rows of the locked back buffer into the saved picture; called after
+// drawing them, before the unlock.
+void SavePictureRows(DisplayContext& context, int firstRow, int rowCount);
+
+// When a surface reports itself lost: restores the primary (with its back
+// buffer) and the tile, puts back the saved tile and picture (on both
+// buffers) and the palette that was on screen. True when lost surfaces
+// were brought back; false when none was lost or the screen is still taken
+// (a later call tries again).
+bool RecoverLostSurfaces(DisplayContext& context);
+
 // Copies the back buffer onto the primary, takes a flicker step, flips and
-// counts the frame.
+// counts the frame; a loss reported by the blit or the flip is recovered.
 void PresentFrame(DisplayContext& context, std::int32_t flickerMode, std::uint32_t& frameCount);
 
 // Releases the display objects in their fixed order; safe to call again.

@@ -10,9 +10,10 @@ namespace {
 
 constexpr const char* kBitmapName = "ALL";
 
-void Attach(IDirectDrawSurface* primary, IDirectDrawPalette* palette) {
-    if (primary != nullptr && palette != nullptr) {
-        primary->SetPalette(palette);
+void Attach(FlickerPalettes& flicker, IDirectDrawSurface* primary, int slot) {
+    IDirectDrawPalette* palette = flicker.slots[static_cast<std::size_t>(slot)];
+    if (primary != nullptr && palette != nullptr && primary->SetPalette(palette) == DD_OK) {
+        flicker.onScreen = slot;
     }
 }
 
@@ -22,7 +23,7 @@ void CreateFlickerPalettes(FlickerPalettes& flicker, Kernel& kernel, IDirectDraw
                            IDirectDrawSurface* primary, stereo::RandomGenerator& random,
                            std::uint32_t calendarSeconds) {
     flicker.slots[0] = LoadPaletteFromBitmap(kernel, directDraw, kBitmapName);
-    Attach(primary, flicker.slots[0]);
+    Attach(flicker, primary, 0);
 
     // Without a readable base palette the shuffles start from the same
     // entries read straight from the bitmap.
@@ -36,7 +37,7 @@ void CreateFlickerPalettes(FlickerPalettes& flicker, Kernel& kernel, IDirectDraw
     for (int k = kFlickerSlots - 1; k >= 1; --k) {
         IDirectDrawPalette* palette = LoadPaletteFromBitmap(kernel, directDraw, kBitmapName);
         flicker.slots[static_cast<std::size_t>(k)] = palette;
-        Attach(primary, palette);
+        Attach(flicker, primary, k);
         // The shuffle runs even for a missing slot, so the random sequence
         // (and with it the pattern tile) does not depend on it.
         for (int n = 255; n >= 1; --n) {
@@ -56,9 +57,19 @@ void AdvanceFlicker(FlickerPalettes& flicker, IDirectDrawSurface* primary,
         flicker.cursor = 0;
     }
     if (flickerMode != 0) {
-        Attach(primary, flicker.slots[static_cast<std::size_t>(flicker.cursor)]);
+        Attach(flicker, primary, flicker.cursor);
     }
     flicker.cursor = flicker.cursor + 1 >= kFlickerSlots ? 0 : flicker.cursor + 1;
+}
+
+void ReattachPalette(const FlickerPalettes& flicker, IDirectDrawSurface* primary) {
+    if (primary == nullptr || flicker.onScreen < 0 || flicker.onScreen >= kFlickerSlots) {
+        return;
+    }
+    IDirectDrawPalette* palette = flicker.slots[static_cast<std::size_t>(flicker.onScreen)];
+    if (palette != nullptr) {
+        primary->SetPalette(palette);
+    }
 }
 
 int FlickerSlotOf(const FlickerPalettes& flicker, const IDirectDrawPalette* palette) {

@@ -18,6 +18,9 @@ struct FlickerPalettes {
     std::array<platform::IDirectDrawPalette*, kFlickerSlots> slots{};
     PaletteTable working{};
     std::int32_t cursor = 0;
+    // The slot last attached to the primary, or -1: what a restored screen
+    // must show again.
+    std::int32_t onScreen = -1;
 };
 
 // Builds all 32 palettes from the bitmap ALL, attaching each to the primary
@@ -31,6 +34,9 @@ void CreateFlickerPalettes(FlickerPalettes& flicker, platform::Kernel& kernel,
 // cursor moves on either way.
 void AdvanceFlicker(FlickerPalettes& flicker, platform::IDirectDrawSurface* primary,
                     std::int32_t flickerMode);
+
+// Attaches the palette last shown again, after the primary was restored.
+void ReattachPalette(const FlickerPalettes& flicker, platform::IDirectDrawSurface* primary);
 
 // The slot of a palette, or -1 when it is none of them.
 int FlickerSlotOf(const FlickerPalettes& flicker, const platform::IDirectDrawPalette* palette);

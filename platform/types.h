@@ -48,6 +48,7 @@ constexpr HRESULT DDERR_SURFACELOST = MakeDirectDrawResult(450);
 constexpr HRESULT DDERR_EXCLUSIVEMODEALREADYSET = MakeDirectDrawResult(581);
 constexpr HRESULT DDERR_NOTFLIPPABLE = MakeDirectDrawResult(582);
 constexpr HRESULT DDERR_NOTLOCKED = MakeDirectDrawResult(584);
+constexpr HRESULT DDERR_IMPLICITLYCREATED = MakeDirectDrawResult(588);
 constexpr HRESULT DDERR_UNSUPPORTEDMODE = MakeDirectDrawResult(590);
 constexpr HRESULT DDERR_NOEXCLUSIVEMODE = MakeDirectDrawResult(225);
 constexpr HRESULT DDERR_PRIMARYSURFACEALREADYEXISTS = MakeDirectDrawResult(564);

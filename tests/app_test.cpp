@@ -269,5 +269,33 @@ TEST(StrokeUpdate, RefusedLockMidDragStillPresentsAndLeavesNoGhost) {
     }
 }
 
+// The 640x480 picture of a surface, without row padding.
+std::vector<std::uint8_t> Picture(const IDirectDrawSurface* surface) {
+    const platform::MemorySurface* s = InMemory(surface);
+    std::vector<std::uint8_t> out;
+    for (int y = 0; y < 480; ++y) {
+        out.insert(out.end(), s->Pixels() + y * s->Pitch(), s->Pixels() + y * s->Pitch() + 640);
+    }
+    return out;
+}
+
+TEST(LostSurfaces, APresentThatFindsThemLostPutsTheLastPictureOnBothBuffers) {
+    Rig rig(704);
+    rig.Key(0x46).Move(200, 150, MK_LBUTTON).Move(240, 220, MK_LBUTTON);
+    rig.Then([](Rig& r) {
+        const std::vector<std::uint8_t> last = Picture(r.Back());
+        const int slot = r.program.display.flickerPalettes.cursor;
+        r.device.LoseSurfaces();
+        display::PresentFrame(r.program.display, 1, r.program.settings.frameCount);
+        EXPECT_TRUE(Picture(r.Front()) == last);
+        EXPECT_TRUE(Picture(r.Back()) == last);
+        EXPECT_EQ(
+            display::FlickerSlotOf(r.program.display.flickerPalettes, r.device.ScreenPalette()),
+            slot);
+        EXPECT_EQ(r.program.settings.frameCount, 3U) << "counted once";
+    });
+    EXPECT_EQ(rig.Run(), 0);
+}
+
 }  // namespace
 }  // namespace velmora::app

@@ -198,6 +198,33 @@ TEST(DirectDrawLayer, ReleaseChainsEndEverythingMadeFromTheObject) {
     EXPECT_EQ(a->SetEntries(0, 0, 256, entries), DDERR_INVALIDOBJECT);
 }
 
+TEST(DirectDrawLayer, LostSurfacesRefuseEverythingUntilRestored) {
+    Display display;
+    DDSURFACEDESC tileDesc = OffscreenDescription(80, 120);
+    IDirectDrawSurface* tile = nullptr;
+    ASSERT_EQ(display.dd->CreateSurface(&tileDesc, &tile, nullptr), DD_OK);
+    PALETTEENTRY entries[256] = {};
+    IDirectDrawPalette* palette = nullptr;
+    ASSERT_EQ(display.dd->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr), DD_OK);
+    ASSERT_EQ(display.primary->SetPalette(palette), DD_OK);
+    DDSURFACEDESC d = display.Lock(display.back);
+    static_cast<std::uint8_t*>(d.lpSurface)[5] = 9;
+    display.back->Unlock(d.lpSurface);
+
+    display.device.LoseSurfaces();
+    EXPECT_EQ(InMemory(display.back)->Pixels()[5], 0) << "the memory is gone";
+    EXPECT_EQ(display.device.ScreenPalette(), nullptr) << "and the colours with it";
+    EXPECT_EQ(display.back->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DDERR_SURFACELOST);
+    EXPECT_EQ(display.primary->Flip(nullptr, 0), DDERR_SURFACELOST);
+    EXPECT_EQ(display.back->Restore(), DDERR_IMPLICITLYCREATED) << "only with its primary";
+    display.faults.Arm(Operation::kRestore, 1);
+    EXPECT_EQ(display.primary->Restore(), DDERR_GENERIC);
+    EXPECT_EQ(display.back->IsLost(), DDERR_SURFACELOST);
+    ASSERT_EQ(display.primary->Restore(), DD_OK);
+    EXPECT_EQ(display.back->IsLost(), DD_OK);
+    EXPECT_EQ(tile->IsLost(), DDERR_SURFACELOST) << "every other surface restores itself";
+}
+
 TEST(DirectDrawLayer, ModeAndCooperativeLevelRules) {
     FaultInjector faults;
     DisplayDevice device(faults);

@@ -58,6 +58,7 @@ TEST(ReplayScript, BadDirectivesAreRejectedWithTheirLineAndNothingRuns) {
         {"time 4294967296\n", ":1: bad time"},
         {"wait 0x\n", ":1: bad milliseconds '0x'"},
         {"move 1 2 3 4\n", ":1: too many arguments for 'move'"},
+        {"lose 1\n", ":1: too many arguments for 'lose'"},
     };
     for (const auto& [script, message] : cases) {
         Replay r("bad", script);
@@ -169,6 +170,39 @@ TEST(Replay, SameScriptSameFilesAndTheBitmapFileGivesTheSamePicture) {
     }
     Replay other("same-other", "time 43\nmove 300 200 1\n");
     EXPECT_NE(ReadBytes(a.dir / "final.front"), ReadBytes(other.dir / "final.front"));
+}
+
+TEST(Replay, AfterALossPaintingGoesOnAsIfTheScreenHadNeverBeenTaken) {
+    struct Case {
+        const char* start;
+        const char* lost;  // each dumps "gone" right after the loss
+        const char* kept;  // the same run without it
+    };
+    const char* paint = "key f\nmove 200 150 1\nmove 240 220 1\n";
+    const Case cases[] = {
+        {paint, "lose\ndump gone\nmove 280 260 1\n", "move 280 260 1\n"},
+        {paint, "activate 0\nlose\ndump gone\nactivate 1\n", "activate 0\nactivate 1\n"},
+        {paint, "activate 0\nlose\ndump gone\nfail Restore 1\nactivate 1\nmove 280 260 1\n",
+         "activate 0\nactivate 1\nmove 280 260 1\n"},
+        // A stroke that cannot restore draws nothing, like a refused lock.
+        {paint, "lose\ndump gone\nfail Restore 2\nmove 280 260 1\nmove 290 270 1\n",
+         "fail Lock 1\nmove 280 260 1\nmove 290 270 1\n"},
+        // No first picture (its lock refused): what comes back is the bare pattern.
+        {"fail Lock 1 1\nkey f\n", "lose\ndump gone\nmove 280 260 1\n", "move 280 260 1\n"},
+    };
+    const std::string rest = "dump mid\nmove 300 300 1\nmove 500 400\n";
+    for (const Case& c : cases) {
+        const std::string start = std::string("time 7\n") + c.start;
+        Replay lost("lost", start + c.lost + rest);
+        Replay kept("kept", start + c.kept + rest);
+        ASSERT_EQ(lost.status, kExitOk) << lost.err.str();
+        const auto gone = ReadBytes(lost.dir / "gone.front");
+        EXPECT_EQ(std::count(gone.begin(), gone.end(), 0), 307200) << c.lost;
+        for (const char* name : {"mid.front", "mid.back", "mid.palette", "mid.json", "final.front",
+                                 "final.back", "final.depth", "final.json"}) {
+            EXPECT_EQ(ReadBytes(lost.dir / name), ReadBytes(kept.dir / name)) << c.lost << name;
+        }
+    }
 }
 
 TEST(Replay, StartUpFailureAndUnwritableOutput) {

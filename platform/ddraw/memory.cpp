@@ -286,6 +286,10 @@ HRESULT MemorySurface::Restore() {
     if (device_.Faults().ShouldFail(Operation::kRestore)) {
         return DDERR_GENERIC;
     }
+    // As in DirectDraw, a back buffer comes back only with its primary.
+    if (frontSurface_ != nullptr) {
+        return DDERR_IMPLICITLYCREATED;
+    }
     // The memory comes back (for a primary with its back buffer), not what
     // it held.
     lost_ = false;
@@ -308,6 +312,13 @@ void MemorySurface::Lose() {
     }
     lost_ = true;
     std::fill(buffer_->bytes.begin(), buffer_->bytes.end(), std::uint8_t{0});
+    // The other program set its own colours: the screen shows ours again
+    // only when the palette is attached anew.
+    if (primary_ && palette_ != nullptr) {
+        MemoryPalette* palette = palette_;
+        palette_ = nullptr;
+        palette->Release();
+    }
     NoteChange();
 }
 

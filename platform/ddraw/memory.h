@@ -203,7 +203,8 @@ class DisplayDevice : public DisplayDriver {
     bool PaletteIsOnScreen(const MemoryPalette* palette) const;
     // Every live surface loses its memory, as when another program takes the
     // screen: Lock, BltFast, Flip and GetDC answer DDERR_SURFACELOST until
-    // Restore, and the pixels are gone.
+    // Restore (of the primary, for its back buffer), the pixels are gone and
+    // the primary's palette is detached.
     void LoseSurfaces();
 
     std::size_t LiveDirectDraws() const;

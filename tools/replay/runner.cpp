@@ -132,6 +132,9 @@ int RunReplay(const std::string& scriptText, const std::string& scriptName,
                     faults.Arm(d.operation, static_cast<std::uint32_t>(d.first),
                                static_cast<std::uint32_t>(d.second));
                     break;
+                case Kind::kLose:
+                    device.LoseSurfaces();
+                    break;
                 case Kind::kDump:
                     run.clock = w.Clock();
                     writeError =

@@ -13,7 +13,7 @@ constexpr std::uint64_t kU16 = 0xFFFF;
 constexpr std::uint64_t kU32 = 0xFFFFFFFF;
 
 // The operations a script may make fail.
-constexpr std::array<platform::Operation, 11> kScriptableOperations = {
+constexpr std::array<platform::Operation, 12> kScriptableOperations = {
     platform::Operation::kDirectDrawCreate,
     platform::Operation::kSetCooperativeLevel,
     platform::Operation::kSetDisplayMode,
@@ -24,6 +24,7 @@ constexpr std::array<platform::Operation, 11> kScriptableOperations = {
     platform::Operation::kLock,
     platform::Operation::kBltFast,
     platform::Operation::kFlip,
+    platform::Operation::kRestore,
     platform::Operation::kCreateWindow,
 };
 
@@ -186,6 +187,10 @@ std::string ParseDirective(const std::vector<std::string_view>& t, Directive& d)
             return error;
         }
         return number(1, kU32, "milliseconds", d.first);
+    }
+    if (name == "lose") {
+        d.kind = Kind::kLose;
+        return arity(0, 0);
     }
     if (name == "fail") {
         d.kind = Kind::kFail;

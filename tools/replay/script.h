@@ -22,6 +22,7 @@ struct Directive {
         kClose,
         kIdle,
         kWait,
+        kLose,
         kDump,
     };
     Kind kind = Kind::kIdle;
