@@ -70,8 +70,8 @@ class Screen {
     Screen& operator=(const Screen&) = delete;
 
     DisplayDevice& Device() { return device_; }
-    MemorySurface* Primary() { return primary_; }
-    MemoryPalette* Palette() { return palette_; }
+    MemorySurface* Primary() { return InMemory(primary_); }
+    MemoryPalette* Palette() { return InMemory(palette_); }
     SdlWindowSystem& Windows() { return windows_; }
 
   private:
@@ -79,8 +79,8 @@ class Screen {
     DisplayDevice device_{faults_};
     SdlWindowSystem windows_{faults_, device_};
     IDirectDraw* dd_ = nullptr;
-    MemorySurface* primary_ = nullptr;
-    MemoryPalette* palette_ = nullptr;
+    IDirectDrawSurface* primary_ = nullptr;
+    IDirectDrawPalette* palette_ = nullptr;
     HWND window_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every test with AddressSanitizer and UndefinedBehaviorSanitizer and
-# runs the whole suite through CTest.
+# runs the whole suite through CTest; then cross-builds the Windows program
+# and its unit tests and runs them under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,3 +14,10 @@ cmake --build "$build" -j "$(nproc)"
 export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
+# The Windows build, under Wine: the unit tests, then velmora.exe end to end,
+# judged by the screen check built above.
+bash scripts/deps.sh windows wine
+bash scripts/build-windows.sh --tests
+bash tests/wine/unit.sh build-windows
+bash tests/e2e/wine_e2e.sh build-windows "$build/velmora_screen_check" resources/ALL.bmp

@@ -9,12 +9,13 @@ namespace velmora::test {
 
 // Builds bitmap bytes for the loaders: an info header of `headerSize` bytes
 // (12 = the old core header), `colours` RGBQUAD records, then pixel rows.
-struct BitmapSpec {
+struct BitmapLayout {
     std::uint32_t headerSize = 40;
     std::int32_t width = 4;
     std::int32_t height = 2;
     std::uint16_t bitCount = 8;
     std::uint32_t colorsUsed = 0;
+    std::uint32_t compression = 0;
     std::vector<std::uint32_t> colours;  // 0xFFRRGGBB: the high byte is the reserved byte
     std::vector<std::uint8_t> pixels;    // raw row bytes, bottom-up, padded by the caller
 };
@@ -31,7 +32,7 @@ inline void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
 }
 
 // The bytes as a resource holds them: from the info header on.
-inline std::vector<std::uint8_t> ResourceBytes(const BitmapSpec& s) {
+inline std::vector<std::uint8_t> ResourceBytes(const BitmapLayout& s) {
     std::vector<std::uint8_t> out;
     Put32(out, s.headerSize);
     if (s.headerSize == 12) {
@@ -44,7 +45,7 @@ inline std::vector<std::uint8_t> ResourceBytes(const BitmapSpec& s) {
         Put32(out, static_cast<std::uint32_t>(s.height));
         Put16(out, 1);
         Put16(out, s.bitCount);
-        Put32(out, 0);  // compression
+        Put32(out, s.compression);
         Put32(out, static_cast<std::uint32_t>(s.pixels.size()));
         Put32(out, 0);
         Put32(out, 0);
@@ -66,7 +67,7 @@ inline std::vector<std::uint8_t> ResourceBytes(const BitmapSpec& s) {
 }
 
 // The file form: a 14-byte file header in front.
-inline std::vector<std::uint8_t> FileBytes(const BitmapSpec& s) {
+inline std::vector<std::uint8_t> FileBytes(const BitmapLayout& s) {
     const auto resource = ResourceBytes(s);
     const std::size_t table = s.colours.size() * (s.headerSize == 12 ? 3 : 4);
     std::vector<std::uint8_t> out = {'B', 'M'};

@@ -16,7 +16,7 @@ namespace velmora::display {
 namespace {
 
 using namespace platform;
-using test::BitmapSpec;
+using test::BitmapLayout;
 using test::TempFile;
 
 // The display objects and kernel the loaders run against, with an optional
@@ -89,7 +89,7 @@ TEST(PaletteTable, DeliveredAllGivesEveryEntry) {
 }
 
 TEST(PaletteTable, ResourceHeaderRulesAndColourCounts) {
-    BitmapSpec four;
+    BitmapLayout four;
     four.bitCount = 4;
     for (std::uint32_t i = 0; i < 16; ++i) {
         four.colours.push_back(0x00010203U * (i + 1));
@@ -99,7 +99,7 @@ TEST(PaletteTable, ResourceHeaderRulesAndColourCounts) {
     EXPECT_EQ(t[15], Rgb(16, 32, 48));
     EXPECT_EQ(t[73], Rgb(72, 72, 85));
 
-    BitmapSpec two;
+    BitmapLayout two;
     two.colorsUsed = 2;
     two.colours = {0x00112233U, 0xFF445566U, 0x00778899U};
     t = PaletteFromResourceBytes(test::ResourceBytes(two));
@@ -107,17 +107,17 @@ TEST(PaletteTable, ResourceHeaderRulesAndColourCounts) {
     EXPECT_EQ(t[1], Rgb(0x44, 0x55, 0x66)) << "resource flags are always 0";
     EXPECT_EQ(t[2], DefaultPaletteTable()[2]);
 
-    BitmapSpec truecolour;
+    BitmapLayout truecolour;
     truecolour.bitCount = 24;
     truecolour.colours = {0x00112233U};
     EXPECT_EQ(PaletteFromResourceBytes(test::ResourceBytes(truecolour)), DefaultPaletteTable());
 
-    BitmapSpec core;
+    BitmapLayout core;
     core.headerSize = 12;
     core.colours.assign(256, 0x00FFFFFFU);
     EXPECT_EQ(PaletteFromResourceBytes(test::ResourceBytes(core)), DefaultPaletteTable());
 
-    BitmapSpec zero;
+    BitmapLayout zero;
     zero.bitCount = 0;
     zero.colours = {0x00102030U, 0x00405060U};
     t = PaletteFromResourceBytes(test::ResourceBytes(zero));
@@ -125,7 +125,7 @@ TEST(PaletteTable, ResourceHeaderRulesAndColourCounts) {
     EXPECT_EQ(t[1], DefaultPaletteTable()[1]);
 
     // A 124-byte header: records right after it.
-    BitmapSpec v5;
+    BitmapLayout v5;
     v5.headerSize = 124;
     v5.colorsUsed = 1;
     v5.colours = {0x00ABCDEFU};
@@ -137,7 +137,7 @@ TEST(PaletteTable, ResourceHeaderRulesAndColourCounts) {
 
 TEST(PaletteTable, HostileCountsAndLengthsStayInBounds) {
     // 2^31 colours, but only three records present: three taken, no more.
-    BitmapSpec many;
+    BitmapLayout many;
     many.colorsUsed = 0x80000000U;
     many.colours = {0x00010101U, 0x00020202U, 0x00030303U};
     PaletteTable t = PaletteFromResourceBytes(test::ResourceBytes(many));
@@ -148,7 +148,7 @@ TEST(PaletteTable, HostileCountsAndLengthsStayInBounds) {
     EXPECT_EQ(t[3], DefaultPaletteTable()[3]);
 
     // More than 256 records available: only 256 are taken.
-    BitmapSpec overfull;
+    BitmapLayout overfull;
     overfull.colorsUsed = 300;
     overfull.colours.assign(300, 0x00FEFEFEU);
     t = PaletteFromResourceBytes(test::ResourceBytes(overfull));
@@ -175,7 +175,7 @@ TEST(PaletteTable, HostileCountsAndLengthsStayInBounds) {
 }
 
 TEST(PaletteFromBitmap, FilePathReadsFlagsAndIgnoresTheFileHeader) {
-    BitmapSpec s;
+    BitmapLayout s;
     s.colorsUsed = 2;
     s.colours = {0x7F102030U, 0x00405060U};
     auto bytes = test::FileBytes(s);
@@ -205,10 +205,10 @@ TEST(PaletteFromBitmap, FilePathReadsFlagsAndIgnoresTheFileHeader) {
 }
 
 TEST(PaletteFromBitmap, ResourceWinsAndARejectedResourceOpensNoFile) {
-    BitmapSpec bad;
+    BitmapLayout bad;
     bad.bitCount = 24;
     Loaders l(test::ResourceBytes(bad));
-    BitmapSpec good;
+    BitmapLayout good;
     good.colours = {0x00FFFFFFU};
     TempFile file("ALL", test::FileBytes(good));
     l.kernel.MapFile("ALL", file.Path());
@@ -320,7 +320,7 @@ TEST(LoadBitmapSurface, DeliveredAllFallbackScalingAndFailures) {
     EXPECT_EQ(l.device.Graphics().LiveBitmaps(), 0U);
 
     // A resource that cannot be loaded falls back to the file of that name.
-    BitmapSpec bad;
+    BitmapLayout bad;
     bad.width = 100000;
     Loaders fallback(test::ResourceBytes(bad));
     std::ifstream in(VELMORA_ALL_BMP, std::ios::binary);
@@ -338,7 +338,7 @@ TEST(LoadBitmapSurface, DeliveredAllFallbackScalingAndFailures) {
 
 TEST(ImageLoader, DecodesLowAndHighBitDepthsAndRefusesHostileFiles) {
     // 4 bits per pixel: two pixels a byte, rows padded to 4 bytes.
-    BitmapSpec four;
+    BitmapLayout four;
     four.bitCount = 4;
     four.width = 3;
     four.height = 1;
@@ -349,7 +349,7 @@ TEST(ImageLoader, DecodesLowAndHighBitDepthsAndRefusesHostileFiles) {
     EXPECT_TRUE(decoded.image->indexed);
     EXPECT_EQ(decoded.image->indexes, (std::vector<std::uint8_t>{1, 2, 3}));
 
-    BitmapSpec mono;
+    BitmapLayout mono;
     mono.bitCount = 1;
     mono.width = 10;
     mono.height = 1;
@@ -359,7 +359,7 @@ TEST(ImageLoader, DecodesLowAndHighBitDepthsAndRefusesHostileFiles) {
     ASSERT_TRUE(decoded.image) << decoded.error;
     EXPECT_EQ(decoded.image->indexes, (std::vector<std::uint8_t>{1, 0, 1, 0, 0, 0, 0, 0, 0, 1}));
 
-    BitmapSpec rgb;
+    BitmapLayout rgb;
     rgb.bitCount = 24;
     rgb.width = 1;
     rgb.height = 2;
@@ -376,7 +376,67 @@ TEST(ImageLoader, DecodesLowAndHighBitDepthsAndRefusesHostileFiles) {
     ASSERT_NE(surface, nullptr);
     EXPECT_EQ(InMemory(surface)->Pixels()[0], 0x1C) << "pure green in the 3-3-2 cube";
 
-    BitmapSpec good;
+    // Each platform decodes with its own library: the same image from every
+    // header version, row order, packing and compression.
+    BitmapLayout topDown;
+    topDown.width = 2;
+    topDown.height = -2;
+    topDown.colorsUsed = 4;
+    topDown.colours.assign(4, 0);
+    topDown.pixels = {1, 2, 0, 0, 3, 0, 0, 0};  // top row first
+    BitmapLayout core;
+    core.headerSize = 12;
+    core.width = 2;
+    core.height = 1;
+    core.colours.assign(256, 0);
+    core.colours[1] = 0x123456U;
+    core.pixels = {1, 0, 0, 0};
+    BitmapLayout rle;
+    rle.width = 5;
+    rle.height = 1;
+    rle.compression = 1;
+    rle.colorsUsed = 8;
+    rle.colours.assign(8, 0);
+    rle.pixels = {2, 5, 3, 6, 0, 1};  // runs of 5 and 6, end of bitmap
+    BitmapLayout rgb555;
+    rgb555.bitCount = 16;
+    rgb555.width = 3;
+    rgb555.height = 1;
+    rgb555.pixels = {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0, 0};
+    BitmapLayout fields = rgb555;
+    fields.compression = 3;
+    fields.colours = {0x001F, 0x03E0, 0x7C00};  // masks: red in the low bits
+    fields.pixels = {0x1F, 0x00, 0xE0, 0x03, 0x00, 0x7C, 0, 0};
+    const struct {
+        BitmapLayout bitmap;
+        std::vector<std::uint8_t> indexes;
+        std::vector<std::uint32_t> rgb;
+    } layouts[] = {
+        {topDown, {1, 2, 3, 0}, {}},
+        {core, {1, 0}, {}},
+        {rle, {5, 5, 6, 6, 6}, {}},
+        {rgb555, {}, {0xFF0000U, 0x00FF00U, 0x0000FFU}},
+        {fields, {}, {0xFF0000U, 0x00FF00U, 0x0000FFU}},
+    };
+    for (std::size_t i = 0; i < std::size(layouts); ++i) {
+        decoded = DecodeBitmapFile(test::FileBytes(layouts[i].bitmap));
+        ASSERT_TRUE(decoded.image) << "layout " << i << ": " << decoded.error;
+        EXPECT_EQ(decoded.image->indexed, !layouts[i].indexes.empty()) << "layout " << i;
+        EXPECT_EQ(decoded.image->indexes, layouts[i].indexes) << "layout " << i;
+        EXPECT_EQ(decoded.image->rgb, layouts[i].rgb) << "layout " << i;
+        if (decoded.image->indexed) {
+            EXPECT_EQ(decoded.image->colours.size(), layouts[i].bitmap.colours.size())
+                << "layout " << i;
+        }
+    }
+    decoded = DecodeBitmapFile(test::FileBytes(core));
+    EXPECT_EQ(decoded.image->colours[1], Rgb(0x12, 0x34, 0x56));
+    // A pixel past the colour table is refused, not shown in some colour.
+    topDown.colorsUsed = 3;
+    topDown.colours.resize(3);
+    EXPECT_FALSE(DecodeBitmapFile(test::FileBytes(topDown)).image);
+
+    BitmapLayout good;
     good.colours.assign(256, 0);
     good.pixels.assign(8, 7);
     const auto valid = test::FileBytes(good);

@@ -192,9 +192,13 @@ TEST(Replay, AfterALossPaintingGoesOnAsIfTheScreenHadNeverBeenTaken) {
     };
     const std::string rest = "dump mid\nmove 300 300 1\nmove 500 400\n";
     for (const Case& c : cases) {
-        const std::string start = std::string("time 7\n") + c.start;
-        Replay lost("lost", start + c.lost + rest);
-        Replay kept("kept", start + c.kept + rest);
+        const auto script = [&](const char* middle) {
+            std::string text = "time 7\n";
+            text.append(c.start).append(middle).append(rest);
+            return text;
+        };
+        Replay lost("lost", script(c.lost));
+        Replay kept("kept", script(c.kept));
         ASSERT_EQ(lost.status, kExitOk) << lost.err.str();
         const auto gone = ReadBytes(lost.dir / "gone.front");
         EXPECT_EQ(std::count(gone.begin(), gone.end(), 0), 307200) << c.lost;

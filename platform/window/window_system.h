@@ -15,9 +15,9 @@
 namespace velmora::platform {
 
 using ATOM = std::uint16_t;
-using HCURSOR = std::uint32_t;
-using HICON = std::uint32_t;
-using HBRUSH = std::uint32_t;
+using HCURSOR = std::uintptr_t;
+using HICON = std::uintptr_t;
+using HBRUSH = std::uintptr_t;
 
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_CLOSE = 0x0010;

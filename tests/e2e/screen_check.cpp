@@ -6,6 +6,8 @@
 //   screen_check map W H X Y              screen position of picture pixel (X, Y)
 //   screen_check tiled SHOT PALETTE       the start picture: the tiled pattern
 //   screen_check stroke BEFORE AFTER X Y  changes only under a brush stroke at (X, Y)
+//   screen_check rested BEFORE AFTER X Y  as stroke, but changes are optional: the
+//                                         brush resting at (X, Y) stamped again
 //   screen_check period SHOT X0 X1 Y0 Y1 P   pixels repeat every P columns there
 //   screen_check same A B                 the same picture
 //   screen_check recolour A B PALETTE     same arrangement, other colours
@@ -274,7 +276,7 @@ bool Tiled(const Shot& shot, const Picture& picture, const std::vector<Rgb>& pal
     return true;
 }
 
-bool Stroke(const Picture& before, const Picture& after, int brushX, int brushY) {
+bool Stroke(const Picture& before, const Picture& after, int brushX, int brushY, bool mustChange) {
     std::vector<int> changedInRow(kHeight, 0);
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
@@ -289,7 +291,7 @@ bool Stroke(const Picture& before, const Picture& after, int brushX, int brushY)
             ++changedInRow[static_cast<std::size_t>(y)];
         }
     }
-    for (int y = brushY; y < brushY + kBrushPaintedRows && y < kHeight; ++y) {
+    for (int y = brushY; mustChange && y < brushY + kBrushPaintedRows && y < kHeight; ++y) {
         if (changedInRow[static_cast<std::size_t>(y)] == 0) {
             return Fail("row " + std::to_string(y) + " under the brush did not change");
         }
@@ -449,13 +451,13 @@ int main(int argc, char** argv) {
         }
         return Verdict(Tiled(*shot, Decode(*shot), *palette));
     }
-    if (command == "stroke" && args.size() == 5 && numbers.size() == 2) {
+    if ((command == "stroke" || command == "rested") && args.size() == 5 && numbers.size() == 2) {
         const std::optional<Picture> before = ReadPicture(args[1]);
         const std::optional<Picture> after = ReadPicture(args[2]);
         if (!before || !after) {
             return kUsage;
         }
-        return Verdict(Stroke(*before, *after, numbers[0], numbers[1]));
+        return Verdict(Stroke(*before, *after, numbers[0], numbers[1], command == "stroke"));
     }
     if (command == "period" && args.size() == 7 && numbers.size() == 5) {
         const std::optional<Picture> picture = ReadPicture(args[1]);

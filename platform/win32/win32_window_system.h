@@ -1,0 +1,79 @@
+#pragma once
+
+// The window-system layer on the real USER32: the system owns the windows,
+// the message queue and the boxes. Window classes keep our std::function
+// procedures; one system window procedure forwards each message to the
+// procedure of the window's class.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+#include "platform/window/window_system.h"
+
+namespace velmora::platform::win32 {
+
+// The last message taken from the queue, with the time and pointer position
+// that our MSG has no room for: translate and dispatch hand the system that
+// message again when they are given it back.
+struct TakenMessage {
+    MSG message;
+    DWORD time = 0;
+    LONG x = 0;
+    LONG y = 0;
+    bool valid = false;
+};
+
+class Win32WindowSystem : public WindowSystem {
+  public:
+    // One per process: the system window procedure serves this one.
+    Win32WindowSystem();
+    ~Win32WindowSystem() override;
+
+    ATOM RegisterClassA(const WNDCLASSA& windowClass) override;
+    HICON LoadIconA(HMODULE module, std::uintptr_t id) const override;
+    HCURSOR LoadCursorA(HMODULE module, std::uintptr_t id) const override;
+    HBRUSH GetStockObject(int id) const override;
+    int GetSystemMetrics(int index) const override;
+    HWND CreateWindowExA(DWORD exStyle, const char* className, const char* title, DWORD style,
+                         int x, int y, int width, int height, HWND parent, std::uintptr_t menu,
+                         HMODULE instance, void* parameter) override;
+    bool ShowWindow(HWND window, int showCode) override;
+    bool UpdateWindow(HWND window) override;
+    bool DestroyWindow(HWND window) override;
+
+    bool PeekMessageA(MSG* message, HWND window, UINT first, UINT last, UINT remove) override;
+    int GetMessageA(MSG* message, HWND window, UINT first, UINT last) override;
+    bool TranslateMessage(const MSG* message) override;
+    LRESULT DispatchMessageA(const MSG* message) override;
+    bool WaitMessage() override;
+    LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void PostQuitMessage(int exitCode) override;
+
+    HCURSOR SetCursor(HCURSOR cursor) override;
+    int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
+
+    std::uint32_t CalendarSeconds() override;
+    std::int32_t MillisecondClock() override;
+
+    // Called before every message box is shown (the display brings the
+    // surface GDI draws on to the front).
+    void SetBeforeMessageBox(std::function<void()> hook) { beforeMessageBox_ = std::move(hook); }
+
+    // Runs the procedure of the window's class (default processing for a
+    // class registered elsewhere). Called by the system window procedure.
+    LRESULT CallClassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  private:
+    std::map<std::string, std::shared_ptr<const WNDPROC>> classes_;  // by lower-case name
+    std::unordered_map<HWND, std::shared_ptr<const WNDPROC>> windows_;
+    TakenMessage taken_;
+    std::function<void()> beforeMessageBox_;
+};
+
+}  // namespace velmora::platform::win32
