@@ -3,7 +3,7 @@
 #include <array>
 #include <cstddef>
 
-#include "platform/ddraw/memory.h"  // Counted: the layer's reference counting
+#include "platform/ddraw/counted.h"
 #include "platform/win32/convert.h"
 
 namespace velmora::platform::win32 {
