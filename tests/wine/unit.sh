@@ -1,21 +1,17 @@
 #!/usr/bin/env bash
-# Runs the Windows unit test programs under Wine, in a private prefix: every
-# suite that the Windows build lists in wine-unit-suites.txt.
+# Runs under Wine, in a private prefix, every Windows unit test program that
+# the Windows build lists in wine-unit-suites.txt.
 #   unit.sh BUILD_DIR
 set -euo pipefail
-
 build=$(cd "$1" && pwd)
 source "$(dirname "$0")/prefix.sh"
 [ -s "$build/wine-unit-suites.txt" ] ||
     { echo "wine: no unit tests in $build (scripts/build-windows.sh --tests)" >&2; exit 1; }
 
-# As in CI: no X server, whatever the caller's session has.
-unset DISPLAY
-run=$(mktemp -d "${TMPDIR:-/tmp}/velmora-wine-unit.XXXXXX")
-trap 'wine_stop; rm -rf "$run"' EXIT
+unset DISPLAY # as in CI: no X server, whatever the caller's session has
+trap wine_stop EXIT
 wine_template "$build"
-wine_private "$build/wine-template" "$run"
-
+wine_private "$build/wine-template" "$(mktemp -d "${TMPDIR:-/tmp}/velmora-wine-unit.XXXXXX")"
 cd "$build"
 failed=()
 while read -r suite; do
