@@ -78,7 +78,6 @@ inline std::filesystem::path OwnPath(const std::string& name) {
            ("velmora-" + std::to_string(getpid()) + "-" + name);
 }
 
-// One run of the player into a fresh directory.
 struct Replay {
     std::filesystem::path dir;
     std::ostringstream out;

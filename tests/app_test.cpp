@@ -9,10 +9,8 @@ namespace velmora::app {
 namespace {
 
 using namespace platform;
-using test::Picture;
 using test::Rig;
 
-// Nothing of the display or the window is left.
 void ExpectAllReleased(const Rig& rig, const std::string& what) {
     const DisplayDevice& d = rig.device;
     EXPECT_EQ(d.LiveDirectDraws() + d.LiveSurfaces() + d.LivePalettes(), 0U) << what;
@@ -44,8 +42,8 @@ TEST(StartUp, EachFailingStepShowsOneBoxReleasesEverythingAndExitsOne) {
 TEST(Display, StartPictureFramesAndAPresentThatFindsTheSurfacesLost) {
     Rig rig(704);
     rig.Then([](Rig& r) {
-        const auto front = Picture(r.Front());
-        const auto back = Picture(r.Back());
+        const auto front = test::Picture(r.Front());
+        const auto back = test::Picture(r.Back());
         int brushed = 0;
         int wrong = 0;  // off the pattern, or changed outside the brush's rows
         for (std::size_t i = 0; i < front.size(); ++i) {
@@ -59,16 +57,16 @@ TEST(Display, StartPictureFramesAndAPresentThatFindsTheSurfacesLost) {
         EXPECT_GT(brushed, 1000);
     });
     rig.Move(200, 100).Then([](Rig& r) {
-        EXPECT_TRUE(Picture(r.Back()) == Picture(r.Front()));
+        EXPECT_TRUE(test::Picture(r.Back()) == test::Picture(r.Front()));
         EXPECT_EQ(r.program.settings.frameCount, 1U);
     });
     rig.Post(WM_KEYDOWN, 0x46).Move(200, 150, MK_LBUTTON).Move(240, 220, MK_LBUTTON);
     rig.Then([](Rig& r) {
-        const std::vector<std::uint8_t> last = Picture(r.Back());
+        const std::vector<std::uint8_t> last = test::Picture(r.Back());
         const int slot = r.program.display.flickerPalettes.cursor;
         r.device.LoseSurfaces();
         display::PresentFrame(r.program.display, 1, r.program.settings.frameCount);
-        EXPECT_TRUE(Picture(r.Front()) == last && Picture(r.Back()) == last);
+        EXPECT_TRUE(test::Picture(r.Front()) == last && test::Picture(r.Back()) == last);
         EXPECT_EQ(
             display::FlickerSlotOf(r.program.display.flickerPalettes, r.device.ScreenPalette()),
             slot);

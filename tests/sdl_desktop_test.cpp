@@ -25,7 +25,6 @@ TEST(SdlInput, ButtonsModifiersPositionsAndKeysInWindowsTerms) {
               MK_RBUTTON | MK_MBUTTON | MK_SHIFT | MK_CONTROL);
     // Side buttons, Alt and Caps Lock have no bit of their own.
     EXPECT_EQ(KeyStateWord(SDL_BUTTON_X1MASK | SDL_BUTTON_X2MASK, KMOD_ALT | KMOD_CAPS), 0U);
-    // Positions in the letterbox bars land on the picture's edge.
     EXPECT_EQ(PackPointer(200, -1), 200);
     EXPECT_EQ(PackPointer(-1, 250), 250 << 16);
     EXPECT_EQ(PackPointer(700, 495), (479 << 16) | 639);
@@ -120,6 +119,7 @@ TEST(InvisibleDesktop, ColoursEventsBoxesAndPacedPresentations) {
         windows.CreateWindowExA(0, "test", "test", WS_POPUP, 0, 0, 640, 480, 0, 0, 0, nullptr);
     windows.ShowWindow(window, SW_SHOWDEFAULT);
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE) << "shown, the window hides the pointer";
+    EXPECT_EQ(windows.Presentations(), 1U);
     using Message = std::tuple<HWND, UINT, WPARAM, LPARAM>;
     const auto messages = [&windows] {
         std::vector<Message> all;
