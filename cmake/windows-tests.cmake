@@ -1,5 +1,5 @@
-# The unit tests as Windows programs, to run under Wine (tests/wine/unit.sh)
-# or on Windows: the engine and display code where long is 32 bits, with
+# The unit tests as Windows programs, run by CTest under Wine
+# (tests/wine/run.sh) or on Windows: the engine and display code where long is 32 bits, with
 # Windows' own bitmap decoder behind the image loader.
 
 # GoogleTest from the sources Debian ships, built by the cross compiler.
@@ -34,6 +34,7 @@ if(TARGET velmora_win32_tests)
   list(APPEND VELMORA_WINE_SUITES velmora_win32_tests)
 endif()
 
-# What the runner runs: every suite above, none left out unnoticed.
-list(JOIN VELMORA_WINE_SUITES "\n" suites)
-file(WRITE ${CMAKE_BINARY_DIR}/wine-unit-suites.txt "${suites}\n")
+enable_testing()
+foreach(suite ${VELMORA_WINE_SUITES})
+  add_test(NAME ${suite} COMMAND ${suite} --gtest_brief=1)
+endforeach()

@@ -19,5 +19,5 @@ ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 # judged by the screen check built above.
 bash scripts/deps.sh windows wine
 bash scripts/build-windows.sh --tests
-bash tests/wine/unit.sh build-windows
+ctest --test-dir build-windows --output-on-failure
 bash tests/e2e/wine_e2e.sh build-windows "$build/velmora_screen_check" resources/ALL.bmp

@@ -1,7 +1,14 @@
 #pragma once
 
-#include <cstdint>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "app/program.h"
@@ -9,21 +16,19 @@
 #include "platform/headless/headless.h"
 #include "platform/window/memory_kernel.h"
 #include "resources/embedded.h"
+#include "tools/replay/runner.h"
 
 namespace velmora::test {
 
-// One program on the headless platform, fed by a list of steps: each step
-// runs when the program looks for input and finds none.
+// One program on the headless platform. When it finds no input, steps run
+// until one has queued a message; after the last one the input ends.
 struct Rig {
-    using Feed = platform::HeadlessWindowSystem::Feed;
-    using Step = std::function<Feed(Rig&)>;
-
     platform::FaultInjector faults;
     platform::DisplayDevice device;
     platform::MemoryKernel kernel;
     platform::HeadlessWindowSystem windows;
     app::Program program;
-    std::vector<Step> steps;
+    std::vector<std::function<void(Rig&)>> steps;
     std::size_t next = 0;
 
     explicit Rig(std::ptrdiff_t pitch = 640)
@@ -32,40 +37,24 @@ struct Rig {
           windows(faults),
           program(app::Platform{windows, kernel, device}) {
         windows.SetDriver([this](platform::HeadlessWindowSystem&) {
-            while (next < steps.size()) {
-                const Feed feed = steps[next++](*this);
-                if (feed != Feed::kQueued || windows.QueuedMessages() != 0) {
-                    return feed;
-                }
+            while (next < steps.size() && windows.QueuedMessages() == 0) {
+                steps[next++](*this);
             }
-            return Feed::kEnd;
+            return windows.QueuedMessages() != 0 ? platform::HeadlessWindowSystem::Feed::kQueued
+                                                 : platform::HeadlessWindowSystem::Feed::kEnd;
         });
     }
 
-    Rig& Post(platform::UINT message, platform::WPARAM wParam = 0, platform::LPARAM lParam = 0) {
-        steps.emplace_back([=](Rig& rig) {
-            rig.windows.Post(message, wParam, lParam);
-            return Feed::kQueued;
-        });
+    // Runs arbitrary code between messages (checks, faults, losses).
+    Rig& Then(std::function<void(Rig&)> step) {
+        steps.push_back(std::move(step));
         return *this;
+    }
+    Rig& Post(platform::UINT message, platform::WPARAM wParam, platform::LPARAM lParam = 0) {
+        return Then([=](Rig& rig) { rig.windows.Post(message, wParam, lParam); });
     }
     Rig& Move(int x, int y, platform::WPARAM keys = 0) {
         return Post(platform::WM_MOUSEMOVE, keys, static_cast<platform::LPARAM>(y) << 16 | x);
-    }
-    Rig& Key(platform::WPARAM key) { return Post(platform::WM_KEYDOWN, key); }
-    Rig& Idle(int passes = 1) {
-        for (int i = 0; i < passes; ++i) {
-            steps.emplace_back([](Rig&) { return Feed::kIdle; });
-        }
-        return *this;
-    }
-    // Runs arbitrary code between messages (checks, clock moves, faults).
-    Rig& Then(std::function<void(Rig&)> action) {
-        steps.emplace_back([action = std::move(action)](Rig& rig) {
-            action(rig);
-            return Feed::kQueued;
-        });
-        return *this;
     }
     int Run() { return app::RunProgram(program, platform::SW_SHOWDEFAULT); }
 
@@ -73,8 +62,43 @@ struct Rig {
     const platform::IDirectDrawSurface* Back() const { return program.display.backBuffer; }
 };
 
-inline std::uint8_t PixelAt(const platform::IDirectDrawSurface* s, int x, int y) {
-    return InMemory(s)->Pixels()[y * InMemory(s)->Pitch() + x];
+// The 640x480 picture of a surface, without row padding.
+inline std::vector<std::uint8_t> Picture(const platform::IDirectDrawSurface* surface) {
+    const platform::MemorySurface* s = platform::InMemory(surface);
+    std::vector<std::uint8_t> out;
+    for (int y = 0; y < 480; ++y) {
+        out.insert(out.end(), s->Pixels() + y * s->Pitch(), s->Pixels() + y * s->Pitch() + 640);
+    }
+    return out;
 }
+
+// A path of this process's own: test programs of several builds run at once.
+inline std::filesystem::path OwnPath(const std::string& name) {
+    return std::filesystem::path(::testing::TempDir()) /
+           ("velmora-" + std::to_string(getpid()) + "-" + name);
+}
+
+// One run of the player into a fresh directory.
+struct Replay {
+    std::filesystem::path dir;
+    std::ostringstream out;
+    std::ostringstream err;
+    int status = -1;
+
+    Replay(const std::string& name, const std::string& script) : dir(OwnPath(name)) {
+        std::filesystem::remove_all(dir);
+        status = replay::RunReplay(script, "test.velmora", dir.string(), out, err);
+    }
+    ~Replay() { std::filesystem::remove_all(dir); }
+    std::string Text(const std::string& name) const {
+        EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
+        std::ifstream in(dir / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    std::vector<std::uint8_t> File(const std::string& name) const {
+        const std::string text = Text(name);
+        return {text.begin(), text.end()};
+    }
+};
 
 }  // namespace velmora::test

@@ -10,370 +10,198 @@
 namespace velmora::stereo {
 namespace {
 
+using test::Fixture;
 using test::Pack;
-using test::PictureBuffer;
 
-// A scene with an allocated zero depth map and a tiled picture.
-struct Fixture {
-    Scene scene;
-    PictureBuffer buffer;
-
-    explicit Fixture(std::ptrdiff_t pitch = 640, std::uint32_t seed = 7) : buffer(pitch) {
-        scene.depth.Allocate();
-        scene.random.Seed(seed);
-        buffer.Tile(test::RandomTile(scene.random));
-    }
-
-    void Stroke(int x, int y, std::uint32_t buttons, const StrokeSettings& settings = {}) {
-        MoveBrushCursor(scene.cursor, Pack(x, y));
-        EraseBrush(scene, buffer.Picture());
-        ApplyBrush(scene, buffer.Picture(), buttons, settings);
-    }
-};
-
-TEST(MoveBrushCursor, ClampsAndKeepsThePreviousPosition) {
+TEST(MoveBrushCursor, ClampsUnsignedFieldsAndKeepsThePreviousPosition) {
+    const struct {
+        std::uint32_t position;
+        int x, y;
+    } moves[] = {{Pack(0, 0), 81, 0},       {Pack(639, 479), 609, 449}, {0xFFFFFFFFU, 609, 449},
+                 {Pack(82, 448), 82, 448},  {Pack(608, 3), 608, 3},     {Pack(81, 449), 81, 449},
+                 {Pack(610, 450), 609, 449}};
     BrushCursor cursor;
-    MoveBrushCursor(cursor, Pack(0, 0));
-    EXPECT_EQ(cursor.x, 81);
-    EXPECT_EQ(cursor.y, 0);
-    EXPECT_EQ(cursor.previousX, 374);
-    EXPECT_EQ(cursor.previousY, 240);
-
-    MoveBrushCursor(cursor, Pack(639, 479));
-    EXPECT_EQ(cursor.x, 609);
-    EXPECT_EQ(cursor.y, 449);
-    EXPECT_EQ(cursor.previousX, 81);
-    EXPECT_EQ(cursor.previousY, 0);
-
-    MoveBrushCursor(cursor, 0xFFFFFFFFU);  // both fields read unsigned
-    EXPECT_EQ(cursor.x, 609);
-    EXPECT_EQ(cursor.y, 449);
-
-    MoveBrushCursor(cursor, Pack(82, 448));
-    EXPECT_EQ(cursor.x, 82);
-    EXPECT_EQ(cursor.y, 448);
-    MoveBrushCursor(cursor, Pack(608, 3));
-    EXPECT_EQ(cursor.x, 608);
-    EXPECT_EQ(cursor.y, 3);
+    for (const auto& m : moves) {
+        const BrushCursor before = cursor;
+        MoveBrushCursor(cursor, m.position);
+        EXPECT_EQ((std::vector<int>{cursor.x, cursor.y, cursor.previousX, cursor.previousY}),
+                  (std::vector<int>{m.x, m.y, before.x, before.y}))
+            << std::hex << m.position;
+    }
 }
 
-// A forward scan over brush row 25 (all zero cells, no buttons) leaves the
-// depth as it is, so a row's depth profile can be set up by hand.
-constexpr int kZeroRow = 25;
-
-TEST(ForwardScan, FlatRepeatingRowStaysUnchanged) {
-    Fixture f(704);
-    const auto before = f.buffer.Pixels();
-    const auto state = f.scene.random.State();
-    for (int r = 0; r < kBrushHeight; ++r) {
-        ForwardScan(f.scene, f.buffer.Picture(), 200, 100, kZeroRow, {});
-    }
-    ForwardScan(f.scene, f.buffer.Picture(), 81, 0, kZeroRow, {});
-    EXPECT_EQ(f.buffer.Pixels(), before);
-    EXPECT_EQ(f.scene.random.State(), state);
-    EXPECT_TRUE(f.buffer.PaddingIntact());
-}
-
-TEST(ForwardScan, StepDownGivesKPlusOneRandomPixelsAndStepUpNone) {
-    for (int k : {1, 3, 7}) {
-        Fixture f;
-        const int y = 125;  // brush row 25 at b = 100
-        const int x0 = 300;
-        // Depth 10 up to x0 - 1, 10 - k from x0 on: one step down at x0.
-        for (int x = 81; x < 640; ++x) {
-            f.scene.depth.Row(y)[x] = static_cast<std::int8_t>(x < x0 ? 10 : 10 - k);
-        }
-        RandomGenerator expected = f.scene.random;
-        ForwardScan(f.scene, f.buffer.Picture(), 200, 100, kZeroRow, {});
-        for (int i = 0; i <= k; ++i) {
-            EXPECT_EQ(f.buffer.At(x0 + i, y), expected.NextIndex()) << "k=" << k << " i=" << i;
-        }
-        EXPECT_EQ(f.scene.random.State(), expected.State()) << "exactly k + 1 draws for k=" << k;
-        const int next = x0 + k + 1;
-        EXPECT_EQ(f.buffer.At(next, y), f.buffer.At(next - 80 + 10 - k, y));
-        for (int x = 200; x < x0; ++x) {
-            ASSERT_EQ(f.buffer.At(x, y), f.buffer.At(x - 70, y)) << x;
-        }
-    }
-    // A step up draws nothing.
-    Fixture f;
-    for (int x = 300; x < 640; ++x) {
-        f.scene.depth.Row(125)[x] = 6;
-    }
-    const auto state = f.scene.random.State();
-    ForwardScan(f.scene, f.buffer.Picture(), 200, 100, kZeroRow, {});
-    EXPECT_EQ(f.scene.random.State(), state);
-    EXPECT_EQ(f.buffer.At(300, 125), f.buffer.At(226, 125));
-}
-
-TEST(ForwardScan, StepInsideAHiddenStretchExtendsItOnlyWhenLonger) {
-    // A step of 5 at x0, then a step of k2 two columns later: after that
-    // pixel's decrement 3 are left, so k2 = 2 changes nothing and k2 = 5
-    // restarts the count.
-    struct Case {
-        int k2;
-        int draws;
+// One scan of row 125 with brush row 25 (all zero cells, so the depth stays
+// as set up) at (200, 100): depth 10, falling by k1 at depth column 300 and
+// by k2 at 302 (backward: 150 and 148, in scan order). Every pixel the scan
+// writes copies by its rule except `draws` pixels in scan order from the
+// first step's pixel, which take the next random indexes; nothing else changes.
+TEST(RowScans, StepsDownGiveHiddenStretchesAndEverythingElseCopies) {
+    const struct {
+        bool backward;
+        int k1, k2, draws;
+    } cases[] = {
+        {false, 0, 0, 0}, {false, 1, 0, 2},
+        {false, 7, 0, 8}, {false, -4, 0, 0},  // a step up draws nothing
+        {false, 5, 2, 6},                     // 3 left after the second step's draw: runs on
+        {false, 5, 3, 6},                     // not longer: runs on
+        {false, 5, 5, 8},                     // longer: restarts
+        {true, 4, 0, 5},  {true, -4, 0, 0},
+        {true, 5, 2, 6},  {true, 5, 5, 8},
     };
-    for (Case c : {Case{2, 6}, Case{3, 6}, Case{5, 8}}) {
-        Fixture f;
-        const int y = 125;
-        for (int x = 81; x < 640; ++x) {
-            int d = 20;
-            if (x >= 300) {
-                d -= 5;
-            }
-            if (x >= 302) {
-                d -= c.k2;
-            }
-            f.scene.depth.Row(y)[x] = static_cast<std::int8_t>(d);
+    for (const auto& c : cases) {
+        Fixture f(704);
+        std::int8_t* depth = f.scene.depth.Row(125);
+        for (int x = 0; x < 640; ++x) {
+            const int n = c.backward ? 150 - x : x - 300;  // position in scan order
+            depth[x] = static_cast<std::int8_t>(10 - (n >= 0 ? c.k1 : 0) - (n >= 2 ? c.k2 : 0));
         }
-        RandomGenerator counter = f.scene.random;
-        ForwardScan(f.scene, f.buffer.Picture(), 200, 100, kZeroRow, {});
-        int draws = 0;
-        while (counter.State() != f.scene.random.State() && draws < 100) {
-            counter.Next();
-            ++draws;
+        auto expected = f.Pixels();
+        RandomGenerator random = f.scene.random;
+        f.scene.hiddenRun = 3;  // left over from another row
+        (c.backward ? BackwardScan : ForwardScan)(f.scene, f.Picture(), 200, 100, 25, {});
+        const auto after = f.Pixels();
+        const std::uint8_t* result = after.data() + 125 * 640;
+        std::uint8_t* row = expected.data() + 125 * 640;
+        for (int n = 0; n < c.draws; ++n) {
+            row[c.backward ? 70 - n : 300 + n] = random.NextIndex();
         }
-        EXPECT_EQ(draws, c.draws) << "k2=" << c.k2;
+        // Pixels written: 200..639 forward, 150 down to 0 backward.
+        for (int p = 0; p < 640; ++p) {
+            const int n = c.backward ? 70 - p : p - 300;
+            if ((n < 0 || n >= c.draws) && (c.backward ? p <= 150 : p >= 200)) {
+                row[p] = c.backward ? result[p + 80 - depth[p + 80]] : result[p - 80 + depth[p]];
+            }
+        }
+        EXPECT_EQ(after, expected) << c.backward << " " << c.k1 << " " << c.k2;
+        EXPECT_EQ(f.scene.random.State(), random.State()) << "exactly the stretch draws";
+        EXPECT_TRUE(f.PaddingIntact());
     }
 }
 
-TEST(BackwardScan, StepGivesRandomPixelsLeftOfItAndBrushLandsOneColumnRight) {
-    const int k = 4;
-    Fixture f;
-    const int y = 125;
-    const int x0 = 150;
-    for (int x = 81; x < 640; ++x) {
-        f.scene.depth.Row(y)[x] = static_cast<std::int8_t>(x > x0 ? k : 0);
-    }
-    RandomGenerator expected = f.scene.random;
-    BackwardScan(f.scene, f.buffer.Picture(), 200, 100, kZeroRow, {});
-    for (int i = 0; i <= k; ++i) {
-        EXPECT_EQ(f.buffer.At(x0 - 80 - i, y), expected.NextIndex()) << i;
-    }
-    EXPECT_EQ(f.scene.random.State(), expected.State());
-    // Left of the stretch the copy reads from the right: pixel x - 80 := pixel x - d.
-    EXPECT_EQ(f.buffer.At(x0 - 81 - k, y), f.buffer.At(x0 - 1 - k, y));
-    // Right of the step, depth k: pixel x - 80 := pixel x - k.
-    EXPECT_EQ(f.buffer.At(160 - 80, y), f.buffer.At(160 - k, y));
-
-    // The brush cells land on a + 1 .. a + 30.
-    Fixture g;
-    StrokeSettings bidirectional{5, 1};
-    g.Stroke(200, 100, 0, bidirectional);
-    EXPECT_TRUE(g.scene.stamp.backward);
-    EXPECT_EQ(g.scene.depth.At(210, 100), 0);
-    EXPECT_EQ(g.scene.depth.At(211, 100), 1);  // brush column 10 of row 0
-    EXPECT_EQ(g.scene.depth.At(219, 100), 1);  // brush column 18
-    EXPECT_EQ(g.scene.depth.At(220, 100), 0);
-    EXPECT_EQ(g.scene.depth.At(201, 107), 1);  // brush column 0 of row 7
-    EXPECT_EQ(g.scene.depth.At(200, 107), 0);
-    EXPECT_EQ(g.scene.depth.At(230, 107), 1);  // brush column 29 of row 7
+std::vector<std::int8_t> DepthOf(const Scene& scene) {
+    return {scene.depth.Data(), scene.depth.Data() + DepthMap::kSize};
 }
 
-TEST(ApplyBrush, ButtonRulesPaintClearAndWrap) {
-    // Left button: non-zero cells take DrawingDepth + cell; zero cells keep their value.
-    Fixture f;
-    for (int y = 100; y < 130; ++y) {
-        for (int x = 200; x < 230; ++x) {
-            f.scene.depth.Row(y)[x] = 3;
-        }
-    }
-    MoveBrushCursor(f.scene.cursor, Pack(200, 100));
-    ApplyBrush(f.scene, f.buffer.Picture(), kLeftButton | 0x0004 | 0x0008, {12, 0});
-    EXPECT_EQ(f.scene.depth.At(200, 100), 3);   // cell 0
-    EXPECT_EQ(f.scene.depth.At(210, 100), 13);  // cell 1
-    EXPECT_EQ(f.scene.depth.At(215, 110), 14);  // cell 2
-    EXPECT_EQ(f.scene.depth.At(215, 125), 3);   // rows 20..29 are zero cells
-
-    // Right wins over left and overwrites the whole square with the cells.
-    ApplyBrush(f.scene, f.buffer.Picture(), kLeftButton | kRightButton, {12, 0});
-    for (int y = 100; y < 130; ++y) {
-        for (int x = 200; x < 230; ++x) {
-            ASSERT_EQ(f.scene.depth.At(x, y), BrushCell(x - 200, y - 100)) << x << "," << y;
-        }
-    }
-
-    // No button adds the cells with 8-bit wrap-around; DrawingDepth is read
-    // as its low byte, signed.
-    Fixture g;
-    g.scene.depth.Row(110)[215] = 127;
-    MoveBrushCursor(g.scene.cursor, Pack(200, 100));
-    ApplyBrush(g.scene, g.buffer.Picture(), 0, {});
-    EXPECT_EQ(g.scene.depth.At(215, 110), -127);
-    ApplyBrush(g.scene, g.buffer.Picture(), kLeftButton, {200, 0});
-    EXPECT_EQ(g.scene.depth.At(215, 110), -54);  // 200 -> -56, plus 2
-    ApplyBrush(g.scene, g.buffer.Picture(), kLeftButton, {-3, 0});
-    EXPECT_EQ(g.scene.depth.At(215, 110), -1);
-}
-
-// Expected depth: what was painted, plus the stamp currently in place.
-std::vector<int> ExpectedDepth(const std::vector<std::int8_t>& painted, const BrushStamp& stamp) {
-    std::vector<int> depth(painted.begin(), painted.end());
-    if (stamp.made) {
-        const int shift = stamp.backward ? 1 : 0;
-        for (int r = 0; r < kBrushHeight; ++r) {
-            for (int j = 0; j < kBrushWidth; ++j) {
-                auto& cell =
-                    depth[static_cast<std::size_t>((stamp.y + r) * 640 + stamp.x + j + shift)];
-                cell = static_cast<std::int8_t>(cell + BrushCell(j, r));
-            }
-        }
+// The painting plus the stamp in place, in 8 bits as the map keeps them.
+std::vector<std::int8_t> WithStamp(std::vector<std::int8_t> depth, const BrushStamp& stamp) {
+    for (int i = 0; i < kBrushWidth * kBrushHeight && stamp.made; ++i) {
+        auto& cell = depth[static_cast<std::size_t>((stamp.y + i / 30) * 640 + stamp.x + i % 30 +
+                                                    stamp.backward)];
+        cell = static_cast<std::int8_t>(cell + kBrush[static_cast<std::size_t>(i)]);
     }
     return depth;
 }
 
-testing::AssertionResult DepthMatches(const DepthMap& depth, const std::vector<int>& expected) {
-    for (std::size_t i = 0; i < DepthMap::kSize; ++i) {
-        if (depth.Data()[i] != expected[i]) {
-            return testing::AssertionFailure()
-                   << "cell (" << i % 640 << ", " << i / 640 << ") holds " << int{depth.Data()[i]}
-                   << ", expected " << expected[i];
+// Random strokes with every button word, any drawing depth (read as its low
+// byte), mode toggles and refused locks, on two pitches in step.
+TEST(StrokeSequence, DepthIsThePaintingPlusOneStampAndThePitchChangesNothing) {
+    for (std::uint32_t seed : {1U, 2U}) {
+        Fixture narrow(640, seed);
+        Fixture wide(1000, seed);
+        const auto both = {&narrow, &wide};
+        for (Fixture* f : both) {
+            DrawFirstPicture(f->scene, f->Picture());
         }
-    }
-    return testing::AssertionSuccess();
-}
-
-TEST(StrokeSequence, DepthIsExactlyWhatWasPaintedPlusOneStamp) {
-    for (std::uint32_t seed : {1U, 2U, 3U}) {
-        Fixture f(672, seed);
-        DrawFirstPicture(f.scene, f.buffer.Picture());
         std::vector<std::int8_t> painted(DepthMap::kSize, 0);
         std::mt19937 rng(seed);
         StrokeSettings settings;
-        bool cleanRun = true;  // every lock succeeded, mode never toggled
         for (int step = 0; step < 600; ++step) {
-            const int px = static_cast<int>(rng() % 700);
-            const int py = static_cast<int>(rng() % 520);
-            std::uint32_t buttons = rng() % 4;
-            if (rng() % 3 == 0) {
-                buttons = 0;
+            const int edges[] = {81, 373, 374, 609};  // clamps and the split column
+            const int x = rng() % 8 == 0 ? edges[rng() % 4] : static_cast<int>(rng() % 700);
+            const int y = static_cast<int>(rng() % 520);
+            const std::uint32_t buttons = rng() % 3 == 0 ? 0 : rng() % 16;
+            settings.bidirectionalMode ^= rng() % 40 == 0 ? 1 : 0;
+            settings.drawingDepth = static_cast<int>(rng() % 300) - 150;
+            const bool locked = rng() % 25 != 0;
+            const auto before = narrow.bytes;
+            const int oldY = narrow.scene.stamp.y;
+            for (Fixture* f : both) {
+                f->Stroke(x, y, buttons, settings, locked);
             }
-            if (rng() % 40 == 0) {
-                settings.bidirectionalMode ^= 1;
-                cleanRun = false;
-            }
-            settings.drawingDepth = static_cast<int>(rng() % 34) - 3;
-            const bool lockRefused = rng() % 25 == 0;
-            cleanRun = cleanRun && !lockRefused;
-
-            const auto before = f.buffer.Pixels();
-            const BrushStamp oldStamp = f.scene.stamp;
-            MoveBrushCursor(f.scene.cursor, Pack(px, py));
-            if (cleanRun) {
-                // The remembered stamp is the one an erase at the previous
-                // position would find.
-                ASSERT_EQ(oldStamp.x, f.scene.cursor.previousX);
-                ASSERT_EQ(oldStamp.y, f.scene.cursor.previousY);
-            }
-            if (lockRefused) {
+            if (!locked) {
                 continue;
             }
-            EraseBrush(f.scene, f.buffer.Picture());
-            ApplyBrush(f.scene, f.buffer.Picture(), buttons, settings);
-
-            const int x = f.scene.cursor.x;
-            const int y = f.scene.cursor.y;
-            for (int r = 0; r < kBrushHeight; ++r) {
-                for (int j = 0; j < kBrushWidth; ++j) {
-                    const int s = BrushCell(j, r);
-                    const int shift = f.scene.stamp.backward ? 1 : 0;
-                    auto& cell = painted[static_cast<std::size_t>((y + r) * 640 + x + j + shift)];
-                    if ((buttons & kRightButton) != 0) {
-                        cell = 0;
-                    } else if ((buttons & kLeftButton) != 0 && s != 0) {
-                        cell = static_cast<std::int8_t>(settings.drawingDepth);
-                    }
+            const BrushCursor& at = wide.scene.cursor;
+            const bool backward = settings.bidirectionalMode != 0 && at.x < kSplitColumn;
+            const BrushStamp& stamp = wide.scene.stamp;
+            ASSERT_EQ((std::vector<int>{stamp.made, stamp.x, stamp.y, stamp.backward}),
+                      (std::vector<int>{1, at.x, at.y, backward}));
+            for (int i = 0; i < kBrushWidth * kBrushHeight; ++i) {
+                auto& cell = painted[static_cast<std::size_t>((at.y + i / 30) * 640 + at.x +
+                                                              i % 30 + backward)];
+                if ((buttons & kRightButton) != 0) {
+                    cell = 0;
+                } else if ((buttons & kLeftButton) != 0 &&
+                           kBrush[static_cast<std::size_t>(i)] != 0) {
+                    cell = static_cast<std::int8_t>(settings.drawingDepth);
                 }
             }
-            // Only rows under the old stamp and the new brush change.
-            const auto after = f.buffer.Pixels();
+            // Only the rows under the old stamp and the new brush change.
             for (int row = 0; row < kScreenHeight; ++row) {
-                const bool underOld = oldStamp.made && row >= oldStamp.y && row < oldStamp.y + 30;
-                const bool underNew = row >= y && row < y + 30;
-                const auto offset = static_cast<std::ptrdiff_t>(row) * 640;
-                if (!underOld && !underNew) {
-                    ASSERT_TRUE(std::equal(after.begin() + offset, after.begin() + offset + 640,
-                                           before.begin() + offset))
-                        << "step " << step << " row " << row;
-                }
+                const auto from = static_cast<std::ptrdiff_t>(row) * 640;
+                ASSERT_TRUE((row >= oldY && row < oldY + 30) || (row >= at.y && row < at.y + 30) ||
+                            std::equal(before.begin() + from, before.begin() + from + 640,
+                                       narrow.bytes.begin() + from))
+                    << "step " << step << " row " << row;
             }
             if (step % 8 == 0) {
-                ASSERT_TRUE(DepthMatches(f.scene.depth, ExpectedDepth(painted, f.scene.stamp)))
-                    << "step " << step;
+                ASSERT_EQ(DepthOf(wide.scene), WithStamp(painted, stamp)) << "step " << step;
             }
         }
-        // Move away without a button: the stamp leaves, the painting stays.
-        f.Stroke(600, 0, 0, {5, 0});
-        f.Stroke(600, 449, 0, {5, 0});
-        EXPECT_TRUE(DepthMatches(f.scene.depth, ExpectedDepth(painted, f.scene.stamp)));
-        EXPECT_TRUE(f.buffer.PaddingIntact());
-    }
-}
-
-TEST(StrokeSequence, ResultDoesNotDependOnThePitch) {
-    Fixture narrow(640, 11);
-    Fixture wide(1000, 11);
-    StrokeSettings settings{9, 1};
-    for (auto* f : {&narrow, &wide}) {
-        DrawFirstPicture(f->scene, f->buffer.Picture());
-        for (int i = 0; i < 120; ++i) {
-            f->Stroke(90 + (i * 37) % 540, (i * 53) % 460, static_cast<std::uint32_t>(i % 4),
-                      settings);
+        // Moving on without a button takes the stamp out; the painting stays.
+        for (Fixture* f : both) {
+            f->Stroke(600, 449, 0, {5, 0});
+            f->Stroke(600, 0, 0, {5, 0});
         }
+        EXPECT_EQ(DepthOf(wide.scene), WithStamp(painted, wide.scene.stamp));
+        EXPECT_EQ(narrow.Pixels(), wide.Pixels());
+        EXPECT_EQ(narrow.scene.random.State(), wide.scene.random.State());
+        EXPECT_TRUE(wide.PaddingIntact());
     }
-    EXPECT_EQ(narrow.buffer.Pixels(), wide.buffer.Pixels());
-    EXPECT_EQ(narrow.scene.random.State(), wide.scene.random.State());
-    EXPECT_TRUE(wide.buffer.PaddingIntact());
 }
 
-TEST(StrokeSequence, RefusedLockAndModeToggleLeaveNoGhosts) {
-    Fixture f;
-    DrawFirstPicture(f.scene, f.buffer.Picture());
-    // Rest left of the split column, then toggle bidirectional mode: the erase
-    // still takes the stamp out with the forward scan that made it.
-    f.Stroke(150, 100, 0, {5, 0});
-    f.Stroke(150, 100, 0, {5, 1});
-    // A refused lock: the cursor moves, nothing is drawn.
-    MoveBrushCursor(f.scene.cursor, Pack(300, 300));
-    f.Stroke(500, 400, 0, {5, 1});
-    f.Stroke(500, 0, 0, {5, 1});
-    for (int y = 0; y < kScreenHeight; ++y) {
-        for (int x = 0; x < kScreenWidth; ++x) {
-            const bool inStamp = x >= 500 && x < 530 && y < 30;
-            ASSERT_EQ(f.scene.depth.At(x, y), inStamp ? BrushCell(x - 500, y) : 0) << x << "," << y;
-        }
-    }
-    // With no stamp at all the erase pass does nothing.
-    Fixture g;
-    const auto before = g.buffer.Pixels();
-    EraseBrush(g.scene, g.buffer.Picture());
-    EXPECT_EQ(g.buffer.Pixels(), before);
-}
-
-TEST(StrokeSequence, ArbitraryDepthBytesNeverReachOutsideTheRow) {
-    // Writes past a row show in the padding; before the first row or past the
-    // last, the sanitizers report them.
+TEST(StrokeSequence, AnyDepthBytesStayInsideTheRowAndRefusedPassesChangeNothing) {
     Fixture f(700, 5);
     std::mt19937 rng(5);
     for (std::size_t i = 0; i < DepthMap::kSize; ++i) {
         f.scene.depth.Data()[i] = static_cast<std::int8_t>(rng());
     }
-    // A copy whose source lies left of the row leaves the pixel as it was.
-    f.scene.depth.Row(60)[80] = -5;
-    for (int x = 81; x < 640; ++x) {
-        f.scene.depth.Row(60)[x] = -5;
-    }
-    const std::uint8_t old81 = f.buffer.At(81, 60);
-    ForwardScan(f.scene, f.buffer.Picture(), 81, 40, kZeroRow - 5, {});
-    EXPECT_EQ(f.buffer.At(81, 60), old81);
 
-    for (int i = 0; i < 300; ++i) {
-        f.Stroke(static_cast<int>(rng() % 640), static_cast<int>(rng() % 480), rng() % 4,
-                 {static_cast<int>(rng() % 256) - 128, static_cast<int>(rng() % 2)});
+    // Positions outside the brush limits, rows outside the screen and a
+    // scene without a depth map are refused, whatever the rule.
+    const auto pixels = f.Pixels();
+    const auto depth = DepthOf(f.scene);
+    const DepthRule clear{DepthRule::Kind::kButtons, kRightButton, 0};
+    for (int a : {80, 610}) {
+        ForwardScan(f.scene, f.Picture(), a, 0, 0, clear);
+        BackwardScan(f.scene, f.Picture(), a - 1, 0, 0, clear);
     }
-    ResynthesizeRows(f.scene, f.buffer.Picture(), 0, kScreenHeight);
-    EXPECT_TRUE(f.buffer.PaddingIntact());
+    ForwardScan(f.scene, f.Picture(), 200, 470, 10, clear);
+    BackwardScan(f.scene, f.Picture(), 200, 460, 20, clear);
+    Scene bare;
+    DrawFirstPicture(bare, f.Picture());
+    ApplyBrush(bare, f.Picture(), kRightButton, {});
+    ResynthesizeRows(bare, f.Picture(), 0, kScreenHeight);
+    EXPECT_EQ(f.Pixels(), pixels);
+    EXPECT_EQ(DepthOf(f.scene), depth);
+
+    // Re-synthesis of whole rows is the forward scan from column 81 when the
+    // depth is flat up to column 80; rows off the screen are skipped.
+    const int rows[] = {0, 1, 2, 477, 478, 479};
+    for (int y : rows) {
+        std::fill_n(f.scene.depth.Row(y), 81, std::int8_t{0});
+    }
+    Fixture g = f;
+    ResynthesizeRows(f.scene, f.Picture(), -3, 6);
+    ResynthesizeRows(f.scene, f.Picture(), 477, 6);
+    for (int y : rows) {
+        ForwardScan(g.scene, g.Picture(), 81, y - 25, 25, {});
+    }
+    EXPECT_EQ(f.Pixels(), g.Pixels());
+    EXPECT_EQ(f.scene.random.State(), g.scene.random.State());
+
+    ResynthesizeRows(f.scene, f.Picture(), 0, kScreenHeight);
+    EXPECT_TRUE(f.PaddingIntact());
 }
 
 // The pixel rule as plainly as it can be written: one pixel at a time.
@@ -421,31 +249,32 @@ TEST(RowScans, CopyRunsExactlyAsThePlainPixelRule) {
         const bool backward = trial % 2 == 1;
         const int a = 81 + static_cast<int>(rng() % 528);
         const int r = static_cast<int>(rng() % 30);
-        std::uint8_t* row = f.buffer.Picture().Row(y);
+        std::uint8_t* row = f.Picture().Row(y);
         std::vector<std::uint8_t> expected(row, row + 640);
         RandomGenerator random = f.scene.random;
         std::vector<std::int8_t> plainDepth(depth, depth + 640);
         for (int j = 0; j < 30; ++j) {
-            plainDepth[static_cast<std::size_t>(a + (backward ? 1 : 0) + j)] = BrushCell(j, r);
+            plainDepth[static_cast<std::size_t>(a + (backward ? 1 : 0) + j)] =
+                kBrush[static_cast<std::size_t>(r * kBrushWidth + j)];
         }
         PlainScan(random, expected.data(), plainDepth.data(), backward ? a + 30 : a, backward);
         const DepthRule clear{DepthRule::Kind::kButtons, kRightButton, 0};
         if (backward) {
-            BackwardScan(f.scene, f.buffer.Picture(), a, y - r, r, clear);
+            BackwardScan(f.scene, f.Picture(), a, y - r, r, clear);
         } else {
-            ForwardScan(f.scene, f.buffer.Picture(), a, y - r, r, clear);
+            ForwardScan(f.scene, f.Picture(), a, y - r, r, clear);
         }
         ASSERT_TRUE(std::equal(expected.begin(), expected.end(), row)) << "trial " << trial;
         ASSERT_EQ(f.scene.random.State(), random.State()) << "trial " << trial;
         // Whole-row re-synthesis is the forward rule from column 80.
         PlainScan(random, expected.data(), depth, 80, false);
-        ResynthesizeRows(f.scene, f.buffer.Picture(), y, 1);
+        ResynthesizeRows(f.scene, f.Picture(), y, 1);
         ASSERT_TRUE(std::equal(expected.begin(), expected.end(), row)) << "trial " << trial;
         ASSERT_EQ(f.scene.random.State(), random.State()) << "trial " << trial;
     }
     // Writes past the row's 640 pixels, or before it, land in some padding.
     for (const Fixture& f : pictures) {
-        EXPECT_TRUE(f.buffer.PaddingIntact());
+        EXPECT_TRUE(f.PaddingIntact());
     }
 }
 

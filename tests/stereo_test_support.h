@@ -4,68 +4,65 @@
 #include <cstdint>
 #include <vector>
 
-#include "stereo/scene.h"
+#include "stereo/stroke.h"
 
 namespace velmora::test {
 
-// A 640x480 index buffer with a configurable pitch; the padding bytes hold a
-// sentinel so that tests can prove nothing writes past a row's 640 pixels.
-class PictureBuffer {
-  public:
-    static constexpr std::uint8_t kSentinel = 0xEE;
+inline std::uint32_t Pack(int x, int y) {
+    return (static_cast<std::uint32_t>(y) << 16) | static_cast<std::uint32_t>(x);
+}
 
-    explicit PictureBuffer(std::ptrdiff_t pitch = stereo::kScreenWidth)
-        : pitch_(pitch),
-          bytes_(static_cast<std::size_t>(pitch * stereo::kScreenHeight), kSentinel) {}
+// A scene with an allocated zero depth map over a 640x480 picture tiled with
+// a random 80x120 tile, as display set-up leaves them. The picture's padding
+// holds a sentinel, so that a write past a row's 640 pixels shows.
+struct Fixture {
+    stereo::Scene scene;
+    std::ptrdiff_t pitch;
+    std::vector<std::uint8_t> bytes;
 
-    stereo::Picture Picture() { return {bytes_.data(), pitch_}; }
-    std::uint8_t At(int x, int y) const { return bytes_[static_cast<std::size_t>(y * pitch_ + x)]; }
-    void Set(int x, int y, std::uint8_t v) { bytes_[static_cast<std::size_t>(y * pitch_ + x)] = v; }
-    std::ptrdiff_t Pitch() const { return pitch_; }
-
-    // Covers the screen with an 80x120 tile, as display set-up does.
-    void Tile(const std::vector<std::uint8_t>& tile) {
-        for (int y = 0; y < stereo::kScreenHeight; ++y) {
-            for (int x = 0; x < stereo::kScreenWidth; ++x) {
-                Set(x, y, tile[static_cast<std::size_t>((y % 120) * 80 + x % 80)]);
+    explicit Fixture(std::ptrdiff_t rowPitch = 640, std::uint32_t seed = 7)
+        : pitch(rowPitch), bytes(static_cast<std::size_t>(rowPitch * 480), 0xEE) {
+        scene.depth.Allocate();
+        scene.random.Seed(seed);
+        std::vector<std::uint8_t> tile(80 * 120);
+        stereo::FillPatternTile(scene.random, tile.data(), 80);
+        for (int y = 0; y < 480; ++y) {
+            for (int x = 0; x < 640; ++x) {
+                bytes[static_cast<std::size_t>(y * pitch + x)] = tile[(y % 120) * 80 + x % 80];
             }
         }
     }
 
+    stereo::Picture Picture() { return {bytes.data(), pitch}; }
+
+    // Row-major pixels without padding.
+    std::vector<std::uint8_t> Pixels() const {
+        std::vector<std::uint8_t> out;
+        out.reserve(640 * 480);
+        for (int y = 0; y < 480; ++y) {
+            out.insert(out.end(), bytes.begin() + y * pitch, bytes.begin() + y * pitch + 640);
+        }
+        return out;
+    }
+
     bool PaddingIntact() const {
-        for (int y = 0; y < stereo::kScreenHeight; ++y) {
-            for (std::ptrdiff_t x = stereo::kScreenWidth; x < pitch_; ++x) {
-                if (bytes_[static_cast<std::size_t>(y * pitch_ + x)] != kSentinel) {
-                    return false;
-                }
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (static_cast<std::ptrdiff_t>(i) % pitch >= 640 && bytes[i] != 0xEE) {
+                return false;
             }
         }
         return true;
     }
 
-    // Row-major copy without padding.
-    std::vector<std::uint8_t> Pixels() const {
-        std::vector<std::uint8_t> out(stereo::kScreenWidth * stereo::kScreenHeight);
-        for (int y = 0; y < stereo::kScreenHeight; ++y) {
-            const auto row = bytes_.begin() + y * pitch_;
-            std::copy(row, row + stereo::kScreenWidth, out.begin() + y * stereo::kScreenWidth);
+    // One stroke update; a refused lock moves the cursor only.
+    void Stroke(int x, int y, std::uint32_t buttons, const stereo::StrokeSettings& settings,
+                bool locked = true) {
+        stereo::MoveBrushCursor(scene.cursor, Pack(x, y));
+        if (locked) {
+            stereo::EraseBrush(scene, Picture());
+            stereo::ApplyBrush(scene, Picture(), buttons, settings);
         }
-        return out;
     }
-
-  private:
-    std::ptrdiff_t pitch_;
-    std::vector<std::uint8_t> bytes_;
 };
-
-inline std::vector<std::uint8_t> RandomTile(stereo::RandomGenerator& random) {
-    std::vector<std::uint8_t> tile(80 * 120);
-    stereo::FillPatternTile(random, tile.data(), 80);
-    return tile;
-}
-
-inline std::uint32_t Pack(int x, int y) {
-    return (static_cast<std::uint32_t>(y) << 16) | static_cast<std::uint32_t>(x);
-}
 
 }  // namespace velmora::test

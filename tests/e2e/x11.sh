@@ -1,144 +1,142 @@
 # shellcheck shell=bash
-# The parts of the end-to-end tests that do not depend on the program's
-# platform, sourced by them: a virtual X server on a display number it picks
-# itself, real input through xdotool, screenshots through ImageMagick's
-# import, judged by screen_check, and waiting with time limits.
-#   e2e_begin LABEL CHECK WIDTHxHEIGHT   sets up; then the caller's trap
-#   e2e_end                              stops the X server, keeps or drops
-#                                        the screenshots
-# Screenshots go to $work, a temporary folder that is kept, and named, on
-# failure (or always when E2E_KEEP is set). The caller sets $step, the name
-# of what it is doing, for the messages, and may set $program_pid.
+# What the end-to-end tests share: a virtual X server, real input through
+# xdotool, screenshots (import) judged by screen_check, waiting with time
+# limits, and the steps both programs go through. Screenshots and logs go to
+# $work, kept on failure (or always when E2E_KEEP is set); $step names them.
 
+# e2e_begin LABEL SCREEN_CHECK PALETTE_BMP WIDTHxHEIGHT; a trap ends it all.
 e2e_begin() {
-    label=$1 check=$2
-    width=${3%x*} height=${3#*x}
-    timeout_s=${E2E_TIMEOUT:-20}
-    xvfb_pid='' program_pid='' passed=0 step=start n=0
-    local tool
+    label=$1 check=$2 palette=$3 size=$4
+    timeout_s=${E2E_TIMEOUT:-20} pace='' program_pid='' xvfb_pid='' passed=0 step=start n=0
     for tool in Xvfb xdotool import xwininfo; do
-        command -v "$tool" >/dev/null || {
-            echo "e2e: $tool is missing (bash scripts/deps.sh e2e installs it)" >&2
-            exit 1
-        }
+        command -v "$tool" >/dev/null || { echo "e2e: no $tool (scripts/deps.sh e2e)" >&2; exit 1; }
     done
     work=$(mktemp -d "${TMPDIR:-/tmp}/velmora-e2e-$label.XXXXXX")
+    trap e2e_end EXIT
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset \
+        3>"$work/display" >"$work/xvfb.log" 2>&1 </dev/null &
+    xvfb_pid=$!
+    until_ok "Xvfb gave no display number" grep -q '^[0-9]' "$work/display"
+    export DISPLAY=":$(head -n1 "$work/display")"
 }
 
 e2e_end() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
-    if [ "$passed" = 1 ] && [ -z "${E2E_KEEP:-}" ]; then
-        rm -rf "$work"
-    else
+    set +e
+    # The program, with a child that may show a box, then the X server.
+    [ -z "$program_pid" ] || { pkill -9 -P "$program_pid"; kill -9 "$program_pid"; } 2>/dev/null
+    kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    [ "$passed" = 1 ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$work" ||
         echo "e2e: screenshots and logs kept in $work" >&2
-    fi
 }
 
 fail() {
     echo "e2e $label: FAILED at '$step': $*" >&2
-    [ -s "$work/velmora.err" ] && sed 's/^/  velmora: /' "$work/velmora.err" >&2
+    sed 's/^/  /' "$work/check.err" "$work/velmora.err" >&2 2>/dev/null || true
     exit 1
 }
 
-start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp -noreset \
-        3>"$work/display" >"$work/xvfb.log" 2>&1 </dev/null &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-        grep -q '^[0-9]' "$work/display" 2>/dev/null && break
-        kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+# until_ok WHAT COMMAND...: runs COMMAND until it succeeds, or fails with WHAT.
+until_ok() {
+    local what=$1 deadline=$((SECONDS + timeout_s))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "$what"
         sleep 0.1
     done
-    grep -q '^[0-9]' "$work/display" || fail "Xvfb gave no display number"
-    export DISPLAY=":$(head -n1 "$work/display")"
 }
+not() { ! "$@"; }
+running() { [[ $(ps -o stat= -p "$program_pid") == [^Z]* ]]; }
 
-# Picture pixel -> screen position, through the scale and the bars.
-at() { "$check" map "$width" "$height" "$1" "$2"; }
-move() {
-    local p
-    p=$(at "$1" "$2")
-    xdotool mousemove ${p% *} ${p#* }
-}
+# The screen position of a picture pixel, through the scale and the bars.
+at() { "$check" map "${size%x*}" "${size#*x}" "$1" "$2"; }
+move() { xdotool mousemove $(at "$1" "$2"); }
 
-# Drag with a button from (x0, y) to (x1, y) in 10-pixel steps, PAUSE
-# seconds apart when given.
+# drag BUTTON X0 X1 Y: in 10-pixel steps, $pace seconds apart when set.
 drag() {
-    local button=$1 x0=$2 x1=$3 y=$4 pause=${5:-} args=() p x
-    p=$(at "$x0" "$y")
-    args+=(mousemove ${p% *} ${p#* } mousedown "$button")
-    for ((x = x0 + 10; x <= x1; x += 10)); do
-        p=$(at "$x" "$y")
-        args+=(${pause:+sleep $pause} mousemove ${p% *} ${p#* })
+    local args=(mousemove $(at "$2" "$4") mousedown "$1") x
+    for ((x = $2 + 10; x <= $3; x += 10)); do
+        args+=(${pace:+sleep $pace} mousemove $(at "$x" "$4"))
     done
-    args+=(mouseup "$button")
-    xdotool "${args[@]}"
+    xdotool "${args[@]}" mouseup "$1"
 }
 
 shoot() {
     n=$((n + 1))
-    shot="$work/$(printf '%02d' "$n")-$step.ppm"
+    shot=$work/$(printf %02d "$n")-$step.ppm
     import -window root -depth 8 "ppm:$shot" 2>>"$work/import.log" || fail "import failed"
 }
 
-# Screenshots until the check passes (its last argument position takes the
-# screenshot as "@"), or fails when the first argument is "!", or the time
-# runs out.
+# Screenshots until `screen_check ARGS` passes, "@" standing for the
+# screenshot; or with "!" first, until it finds a difference.
 poll() {
-    local deadline=$((SECONDS + timeout_s)) want=0 status args
+    local want=0
     [ "$1" != '!' ] || { want=1; shift; }
-    while true; do
-        shoot
-        args=("${@//@/$shot}")
-        status=0
-        "$check" "${args[@]}" 2>"$work/check.err" || status=$?
-        [ "$status" -ne "$want" ] || return 0
-        [ "$SECONDS" -lt "$deadline" ] ||
-            fail "$(if [ "$want" = 0 ]; then cat "$work/check.err"; else echo "still $*"; fi)"
-        sleep 0.1
-    done
+    until_ok "waited for 'screen_check $*' to exit $want" screen_is "$want" "$@"
+}
+screen_is() {
+    local want=$1 status=0
+    shift
+    shoot
+    "$check" "${@//@/$shot}" 2>"$work/check.err" || status=$?
+    [ "$status" -eq "$want" ] && : >"$work/check.err"
+}
+holds() { "$check" "$@" 2>"$work/check.err" || fail "screen_check $*"; }
+
+# Starts COMMAND with the pointer where the program puts its brush: the tiled
+# pattern; then a left drag paints at the drawing depth (5), changing exactly
+# the rows under the brush.
+start_and_drag() {
+    step=start
+    move 374 240
+    "$@" >"$work/velmora.out" 2>"$work/velmora.err" </dev/null &
+    program_pid=$!
+    poll tiled @ "$palette"
+    step=left-drag
+    move 200 300
+    poll period @ 206 223 304 315 78
+    local before=$shot
+    drag 1 200 400 300
+    poll period @ 240 395 305 314 75
+    holds stroke "$before" "$shot" 200 300
+    holds period "$shot" 406 423 304 315 73 # the resting brush, 2 above the plateau
 }
 
-top_windows() {
-    xwininfo -root -children 2>/dev/null | awk '$1 ~ /^0x/ {print $1}' | sort
+top_windows() { xwininfo -root -children | awk '$1 ~ /^0x/ {print $1}' | sort; }
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+# Sets $new to a viewable top-level window not among $known.
+new_window() {
+    for new in $(comm -13 <(echo "$known") <(top_windows)); do viewable "$new" && return; done
+    return 1
+}
+while_boxed() { :; }
+
+# box OPEN CLOSE BEFORE [X Y]: a key opens a box and another closes it; the
+# program runs on and the picture comes back as BEFORE, but for the rows of a
+# brush resting at (X, Y), which closing may stamp again.
+box() {
+    local known new
+    step=box-$1-$2
+    known=$(top_windows)
+    xdotool key "$1"
+    until_ok "no box appeared" new_window
+    poll ! same "$3" @
+    while_boxed
+    # No window manager gives the box the focus.
+    xdotool windowfocus --sync "$new" key "$2"
+    until_ok "the box did not close" not viewable "$new"
+    running || fail "the key that closed the box ended the program"
+    poll same "$3" @ "${@:4}"
+    sleep 0.3 # nor does anything come late
+    timeout_s=0 poll same "$3" @ "${@:4}"
 }
 
-viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
-
-# Sets $new to a top-level window that is viewable and not among KNOWN (the
-# output of top_windows from before).
-wait_new_window() {
-    local known=$1 deadline=$((SECONDS + timeout_s)) w
-    new=''
-    while [ -z "$new" ]; do
-        for w in $(comm -13 <(echo "$known") <(top_windows)); do
-            viewable "$w" && new=$w
-        done
-        [ -n "$new" ] || { [ "$SECONDS" -lt "$deadline" ] || fail "no box appeared"; sleep 0.1; }
-    done
-}
-
-wait_closed() {
-    local deadline=$((SECONDS + timeout_s))
-    while viewable "$1"; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "the box did not close"
-        sleep 0.1
-    done
-}
-
-# Waits for $program_pid to end and checks its exit status.
-wait_exit() {
-    local want=$1 deadline=$((SECONDS + timeout_s)) status=0
-    while kill -0 "$program_pid" 2>/dev/null; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "still running"
-        # Reap it as soon as it is a zombie.
-        [ "$(ps -o stat= -p "$program_pid" 2>/dev/null | cut -c1)" = Z ] && break
-        sleep 0.1
-    done
-    wait "$program_pid" || status=$?
-    program_pid=''
-    [ "$status" -eq "$want" ] || fail "exit status $status"
+# Esc ends the program with status 0.
+finish() {
+    step=escape
+    xdotool key Escape
+    until_ok "still running" not running
+    wait "$program_pid" || fail "exit status $?"
+    program_pid='' passed=1
+    echo "e2e $label: passed ($SECONDS s)"
 }
