@@ -1,7 +1,9 @@
 #include "app/program.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdlib>
 
 namespace velmora::app {
 
@@ -97,11 +99,19 @@ void StrokeUpdate(Program& program, WPARAM keyState, LPARAM position) {
         stereo::EraseBrush(program.scene, picture);
         stereo::ApplyBrush(program.scene, picture, static_cast<std::uint32_t>(keyState),
                            {program.settings.drawingDepth, program.settings.bidirectionalMode});
-        // Only the rows under the old and the new stamp changed.
-        if (erased.made) {
-            display::SavePictureRows(d, erased.y, stereo::kBrushHeight);
+        // Only the rows under the old and the new stamp changed; when the
+        // two overlap, as they do while the mouse moves, save them once.
+        const int applied = program.scene.stamp.y;
+        if (erased.made && std::abs(erased.y - applied) < stereo::kBrushHeight) {
+            const int first = std::min(erased.y, applied);
+            display::SavePictureRows(d, first,
+                                     std::max(erased.y, applied) + stereo::kBrushHeight - first);
+        } else {
+            if (erased.made) {
+                display::SavePictureRows(d, erased.y, stereo::kBrushHeight);
+            }
+            display::SavePictureRows(d, applied, stereo::kBrushHeight);
         }
-        display::SavePictureRows(d, program.scene.stamp.y, stereo::kBrushHeight);
         display::UnlockBackBuffer(d);
     }
     display::PresentFrame(d, program.settings.flickerMode, program.settings.frameCount);

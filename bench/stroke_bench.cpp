@@ -1,7 +1,13 @@
 #include <benchmark/benchmark.h>
 
+#include <cstring>
 #include <vector>
 
+#include "app/program.h"
+#include "platform/ddraw/memory.h"
+#include "platform/headless/headless.h"
+#include "platform/window/memory_kernel.h"
+#include "resources/embedded.h"
 #include "stereo/stroke.h"
 
 namespace {
@@ -70,6 +76,73 @@ void BM_FullResynthesis(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_FullResynthesis);
+
+// The least any stroke frame can cost: 60 rows of 640 bytes written into the
+// back buffer, then the whole back buffer copied onto the primary.
+void BM_FrameFloor(benchmark::State& state) {
+    constexpr std::size_t kRow = 640;
+    std::vector<std::uint8_t> rows(60 * kRow, 3);
+    std::vector<std::uint8_t> back(480 * kRow, 5);
+    std::vector<std::uint8_t> primary(480 * kRow);
+    for (auto _ : state) {
+        for (std::size_t r = 0; r < 60; ++r) {
+            std::memcpy(back.data() + (200 + r) * kRow, rows.data() + r * kRow, kRow);
+        }
+        std::memcpy(primary.data(), back.data(), back.size());
+        benchmark::DoNotOptimize(primary.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FrameFloor);
+
+// A whole stroke frame as the headless player runs it: the program's message
+// loop on the in-memory platform takes one mouse move (left button held,
+// drawing depth 8) per iteration; dispatch, lock, erase and apply passes,
+// unlock, copy onto the primary, flip.
+void RunFrames(benchmark::State& state, bool backward) {
+    using velmora::platform::HeadlessWindowSystem;
+    namespace platform = velmora::platform;
+    platform::FaultInjector faults;
+    platform::DisplayDevice device(faults);
+    platform::MemoryKernel kernel(faults,
+                                  {{"ALL", platform::RT_BITMAP, velmora::resources::AllBitmap()}});
+    HeadlessWindowSystem windows(faults);
+    velmora::app::Program program(velmora::app::Platform{windows, kernel, device});
+    std::vector<platform::WPARAM> setUpKeys{platform::VK_UP, platform::VK_UP, platform::VK_UP};
+    if (backward) {
+        setUpKeys.push_back(0x42);  // B: leftward scans left of the split column
+    }
+    std::size_t keys = 0;
+    int i = 0;
+    windows.SetDriver([&](HeadlessWindowSystem& w) {
+        if (keys < setUpKeys.size()) {
+            w.Post(platform::WM_KEYDOWN, setUpKeys[keys++], 0);
+            return HeadlessWindowSystem::Feed::kQueued;
+        }
+        if (!state.KeepRunning()) {
+            return HeadlessWindowSystem::Feed::kEnd;
+        }
+        const int x = 300 + (i & 1) * 3;
+        const int y = 220 + (i & 1) * 2;
+        ++i;
+        w.Post(platform::WM_MOUSEMOVE, 1, static_cast<platform::LPARAM>(y) << 16 | x);
+        return HeadlessWindowSystem::Feed::kQueued;
+    });
+    velmora::app::RunProgram(program, platform::SW_SHOWDEFAULT);
+    if (program.settings.frameCount != static_cast<std::uint32_t>(i)) {
+        state.SkipWithError("not every move made a frame");
+    }
+}
+
+void BM_StrokeFrameForward(benchmark::State& state) {
+    RunFrames(state, false);
+}
+BENCHMARK(BM_StrokeFrameForward);
+
+void BM_StrokeFrameBackward(benchmark::State& state) {
+    RunFrames(state, true);
+}
+BENCHMARK(BM_StrokeFrameBackward);
 
 }  // namespace
 

@@ -30,6 +30,10 @@ DDSURFACEDESC FreshDescription() {
 // Copies `rows` rows of `width` bytes between two pitches.
 void CopyRows(std::uint8_t* to, std::ptrdiff_t toPitch, const std::uint8_t* from,
               std::ptrdiff_t fromPitch, int width, int rows) {
+    if (toPitch == width && fromPitch == width) {
+        std::memcpy(to, from, static_cast<std::size_t>(width) * static_cast<std::size_t>(rows));
+        return;
+    }
     for (int y = 0; y < rows; ++y) {
         std::memcpy(to + y * toPitch, from + y * fromPitch, static_cast<std::size_t>(width));
     }

@@ -1,5 +1,8 @@
 #include "stereo/stroke.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace velmora::stereo {
 
 namespace {
@@ -28,34 +31,144 @@ inline void CopyWithin(std::uint8_t* row, int target, int source) {
     }
 }
 
+// What a row scan carries from pixel to pixel. A local copy of the scene's
+// count and generator: held in registers, not reloaded after every pixel
+// write (a byte store may alias anything in the scene).
+struct RowState {
+    std::int32_t hiddenRun = 0;
+    RandomGenerator random;
+};
+
 // The shared part of both pixel rules: after a step down (e > d) the next
 // e - d + 1 written pixels get fresh random indexes, because the surface
 // behind the step is hidden from one eye and has nothing to copy.
-inline bool TakeHidden(Scene& scene, std::uint8_t& pixel, int d, int e) {
-    if (d < e || scene.hiddenRun > 0) {
-        --scene.hiddenRun;
-        pixel = scene.random.NextIndex();
-        if (e - d > scene.hiddenRun) {
-            scene.hiddenRun = e - d;
+inline bool TakeHidden(RowState& scan, std::uint8_t& pixel, int d, int e) {
+    if (d < e || scan.hiddenRun > 0) {
+        --scan.hiddenRun;
+        pixel = scan.random.NextIndex();
+        if (e - d > scan.hiddenRun) {
+            scan.hiddenRun = e - d;
         }
         return true;
     }
     return false;
 }
 
-inline void ForwardPixel(Scene& scene, std::uint8_t* row, const std::int8_t* depth, int x) {
+inline void ForwardPixel(RowState& scan, std::uint8_t* row, const std::int8_t* depth, int x) {
     const int d = depth[x];
-    if (!TakeHidden(scene, row[x], d, depth[x - 1])) {
+    if (!TakeHidden(scan, row[x], d, depth[x - 1])) {
         CopyWithin(row, x, x - kPatternPeriod + d);
     }
 }
 
-inline void BackwardPixel(Scene& scene, std::uint8_t* row, const std::int8_t* depth, int x) {
+inline void BackwardPixel(RowState& scan, std::uint8_t* row, const std::int8_t* depth, int x) {
     const int d = depth[x];
     const int target = x - kPatternPeriod;
-    if (!TakeHidden(scene, row[target], d, depth[x + 1])) {
+    if (!TakeHidden(scan, row[target], d, depth[x + 1])) {
         CopyWithin(row, target, x - d);
     }
+}
+
+// A stretch of constant depth with no hidden run pending copies every pixel
+// from the one 80 - d columns away: a block copy, in blocks of at most that
+// distance so that no block reads a byte it writes. The rule per pixel lives
+// in ForwardPixel and BackwardPixel; these loops only hand them the pixels
+// where it does more than copy (a step down, a hidden run, a source outside
+// the row or not behind the pixel), and copy the rest as the rule would.
+
+// Copies n bytes between blocks that do not overlap, 16 at a time: a few
+// moves for the 48..83 bytes a painted depth gives, with no call.
+inline void CopyBlock(std::uint8_t* to, const std::uint8_t* from, int n) {
+    if (n >= 16) {
+        for (int i = 0; i + 16 <= n; i += 16) {
+            std::memcpy(to + i, from + i, 16);
+        }
+        std::memcpy(to + n - 16, from + n - 16, 16);
+    } else {
+        for (int i = 0; i < n; ++i) {
+            to[i] = from[i];
+        }
+    }
+}
+
+// The end of the stretch from `from` on whose depths equal `value`, at most `limit`.
+int SameDepthEnd(const std::int8_t* depth, int from, int limit, std::int8_t value) {
+    const std::uint64_t pattern = 0x0101010101010101ULL * static_cast<std::uint8_t>(value);
+    int x = from;
+    for (std::uint64_t word = 0; x + 8 <= limit; x += 8) {
+        std::memcpy(&word, depth + x, sizeof(word));
+        if (word != pattern) {
+            break;
+        }
+    }
+    while (x < limit && depth[x] == value) {
+        ++x;
+    }
+    return x;
+}
+
+// The start of the stretch ending at `from` whose depths equal `value`, at least `limit`.
+int SameDepthStart(const std::int8_t* depth, int from, int limit, std::int8_t value) {
+    const std::uint64_t pattern = 0x0101010101010101ULL * static_cast<std::uint8_t>(value);
+    int x = from + 1;
+    for (std::uint64_t word = 0; x - 8 >= limit; x -= 8) {
+        std::memcpy(&word, depth + x - 8, sizeof(word));
+        if (word != pattern) {
+            break;
+        }
+    }
+    while (x > limit && depth[x - 1] == value) {
+        --x;
+    }
+    return x;
+}
+
+// Forward rule over columns from .. 639.
+void ForwardRun(Scene& scene, std::uint8_t* row, const std::int8_t* depth, int from) {
+    RowState scan{0, scene.random};
+    int x = from;
+    while (x < kScreenWidth) {
+        const std::int8_t d = depth[x];
+        const int distance = kPatternPeriod - d;
+        if (scan.hiddenRun > 0 || d < depth[x - 1] || distance <= 0 || x < distance) {
+            ForwardPixel(scan, row, depth, x);
+            ++x;
+            continue;
+        }
+        const int end = SameDepthEnd(depth, x + 1, kScreenWidth, d);
+        for (; x < end; x += distance) {
+            const int n = std::min(distance, end - x);
+            CopyBlock(row + x, row + x - distance, n);
+        }
+        x = end;
+    }
+    scene.hiddenRun = scan.hiddenRun;
+    scene.random = scan.random;
+}
+
+// Backward rule over depth columns from .. 80, writing pixels from - 80 .. 0.
+void BackwardRun(Scene& scene, std::uint8_t* row, const std::int8_t* depth, int from) {
+    RowState scan{0, scene.random};
+    int x = from;
+    while (x >= kPatternPeriod) {
+        const std::int8_t d = depth[x];
+        const int distance = kPatternPeriod - d;
+        if (scan.hiddenRun > 0 || d < depth[x + 1] || distance <= 0 || x - d >= kScreenWidth) {
+            BackwardPixel(scan, row, depth, x);
+            --x;
+            continue;
+        }
+        // The lowest source, start - d, lies right of the pixel start - 80 it
+        // is copied to, so inside the row.
+        const int start = SameDepthStart(depth, x - 1, kPatternPeriod, d);
+        for (int top = x - kPatternPeriod; top >= start - kPatternPeriod; top -= distance) {
+            const int n = std::min(distance, top - (start - kPatternPeriod) + 1);
+            CopyBlock(row + top - n + 1, row + top - n + 1 + distance, n);
+        }
+        x = start - 1;
+    }
+    scene.hiddenRun = scan.hiddenRun;
+    scene.random = scan.random;
 }
 
 bool UsesBackwardScan(int x, const StrokeSettings& settings) {
@@ -101,17 +214,15 @@ void ForwardScan(Scene& scene, Picture picture, int a, int b, int r, const Depth
     if (a < kMinBrushX || a > kMaxBrushX || !RowInside(y) || !scene.depth.Allocated()) {
         return;
     }
-    scene.hiddenRun = 0;
     std::int8_t* depth = scene.depth.Row(y);
     std::uint8_t* row = picture.Row(y);
+    // The rule at x reads depths x and x - 1 only, so updating the brush
+    // row first reads the same depths as updating each cell just before.
+    const DepthRule cellRule = rule;  // a copy: depth writes cannot change it
     for (int j = 0; j < kBrushWidth; ++j) {
-        const int x = a + j;
-        depth[x] = ApplyRule(rule, depth[x], BrushCell(j, r));
-        ForwardPixel(scene, row, depth, x);
+        depth[a + j] = ApplyRule(cellRule, depth[a + j], BrushCell(j, r));
     }
-    for (int x = a + kBrushWidth; x < kScreenWidth; ++x) {
-        ForwardPixel(scene, row, depth, x);
-    }
+    ForwardRun(scene, row, depth, a);
 }
 
 void BackwardScan(Scene& scene, Picture picture, int a, int b, int r, const DepthRule& rule) {
@@ -122,17 +233,14 @@ void BackwardScan(Scene& scene, Picture picture, int a, int b, int r, const Dept
         !scene.depth.Allocated()) {
         return;
     }
-    scene.hiddenRun = 0;
     std::int8_t* depth = scene.depth.Row(y);
     std::uint8_t* row = picture.Row(y);
+    // As in the forward scan, the rule at x reads depths x and x + 1 only.
+    const DepthRule cellRule = rule;
     for (int j = kBrushWidth - 1; j >= 0; --j) {
-        const int x = a + 1 + j;
-        depth[x] = ApplyRule(rule, depth[x], BrushCell(j, r));
-        BackwardPixel(scene, row, depth, x);
+        depth[a + 1 + j] = ApplyRule(cellRule, depth[a + 1 + j], BrushCell(j, r));
     }
-    for (int x = a; x >= kPatternPeriod; --x) {
-        BackwardPixel(scene, row, depth, x);
-    }
+    BackwardRun(scene, row, depth, a + kBrushWidth);
 }
 
 void EraseBrush(Scene& scene, Picture picture) {
@@ -162,12 +270,9 @@ void ResynthesizeRows(Scene& scene, Picture picture, int firstRow, int rowCount)
         if (!RowInside(y)) {
             continue;
         }
-        scene.hiddenRun = 0;
         const std::int8_t* depth = scene.depth.Row(y);
         std::uint8_t* row = picture.Row(y);
-        for (int x = kPatternPeriod; x < kScreenWidth; ++x) {
-            ForwardPixel(scene, row, depth, x);
-        }
+        ForwardRun(scene, row, depth, kPatternPeriod);
     }
 }
 

@@ -118,6 +118,7 @@ TEST(InvisibleDesktop, ColoursEventsBoxesAndPacedPresentations) {
     const HWND window =
         windows.CreateWindowExA(0, "test", "test", WS_POPUP, 0, 0, 640, 480, 0, 0, 0, nullptr);
     windows.ShowWindow(window, SW_SHOWDEFAULT);
+    EXPECT_EQ(windows.Presentations(), 1U) << "shown, the window shows the screen at once";
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE) << "shown, the window hides the pointer";
     EXPECT_EQ(windows.Presentations(), 1U);
     using Message = std::tuple<HWND, UINT, WPARAM, LPARAM>;
@@ -128,7 +129,11 @@ TEST(InvisibleDesktop, ColoursEventsBoxesAndPacedPresentations) {
         }
         return all;
     };
-    messages();
+    // Late window events (shown, exposed) rightly ask for one more presentation.
+    for (int i = 0; i < 10; ++i) {
+        messages();
+    }
+    const std::uint64_t settled = windows.Presentations();
 
     // Both buttons held, Shift down, beyond the window's far corner.
     SDL_Event events[8] = {};
@@ -153,7 +158,7 @@ TEST(InvisibleDesktop, ColoursEventsBoxesAndPacedPresentations) {
                                                 {window, WM_ACTIVATEAPP, 1, 0},
                                                 {window, WM_CLOSE, 0, 0},
                                                 {window, WM_CLOSE, 0, 0}}));
-    EXPECT_EQ(windows.Presentations(), 1U) << "nothing changed, nothing to present";
+    EXPECT_EQ(windows.Presentations(), settled) << "nothing changed, nothing to present";
 
     // Keys pressed under a box are its own; with no box, the text goes to stderr.
     SDL_Event& f = events[0];

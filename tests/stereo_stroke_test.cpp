@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <random>
 
 #include "stereo/stroke.h"
@@ -200,6 +202,80 @@ TEST(StrokeSequence, AnyDepthBytesStayInsideTheRowAndRefusedPassesChangeNothing)
 
     ResynthesizeRows(f.scene, f.Picture(), 0, kScreenHeight);
     EXPECT_TRUE(f.PaddingIntact());
+}
+
+// The pixel rule as plainly as it can be written: one pixel at a time.
+void PlainScan(RandomGenerator& random, std::uint8_t* row, const std::int8_t* depth, int from,
+               bool backward) {
+    int hidden = 0;
+    for (int x = from; backward ? x >= 80 : x < 640; x += backward ? -1 : 1) {
+        const int d = depth[x];
+        const int e = depth[backward ? x + 1 : x - 1];
+        const int target = backward ? x - 80 : x;
+        const int source = backward ? x - d : x - 80 + d;
+        if (d < e || hidden > 0) {
+            --hidden;
+            row[target] = static_cast<std::uint8_t>(random.Next() * 255 / 32767);
+            hidden = std::max(hidden, e - d);
+        } else if (source >= 0 && source < 640) {
+            row[target] = row[source];
+        }
+    }
+}
+
+TEST(RowScans, CopyRunsExactlyAsThePlainPixelRule) {
+    std::mt19937 rng(23);
+    std::array<Fixture, 3> pictures{Fixture(640, 1), Fixture(704, 2), Fixture(1031, 3)};
+    for (int trial = 0; trial < 2000; ++trial) {
+        Fixture& f = pictures[static_cast<std::size_t>(trial % 3)];
+        const int y = static_cast<int>(rng() % 480);
+        std::int8_t* depth = f.scene.depth.Row(y);
+        // Flat stretches, mostly at painted depths, some at any byte value.
+        for (int x = 0; x < 640;) {
+            const int value = rng() % 4 == 0 ? static_cast<int>(rng() % 256) - 128
+                                             : static_cast<int>(rng() % 36) - 3;
+            for (int end = std::min(640, x + 1 + static_cast<int>(rng() % 90)); x < end; ++x) {
+                depth[x] = static_cast<std::int8_t>(value);
+            }
+        }
+        // Steps down whose hidden runs the end of the row cuts short.
+        const int k = 1 + static_cast<int>(rng() % 40);
+        if (trial % 4 == 0) {
+            std::fill(depth + 640 - k - 2, depth + 640, std::int8_t{-3});
+            depth[640 - k - 3] = 40;
+            std::fill(depth + 80, depth + 82 + k, std::int8_t{-3});
+            depth[82 + k] = 40;
+        }
+        const bool backward = trial % 2 == 1;
+        const int a = 81 + static_cast<int>(rng() % 528);
+        const int r = static_cast<int>(rng() % 30);
+        std::uint8_t* row = f.Picture().Row(y);
+        std::vector<std::uint8_t> expected(row, row + 640);
+        RandomGenerator random = f.scene.random;
+        std::vector<std::int8_t> plainDepth(depth, depth + 640);
+        for (int j = 0; j < 30; ++j) {
+            plainDepth[static_cast<std::size_t>(a + (backward ? 1 : 0) + j)] =
+                kBrush[static_cast<std::size_t>(r * kBrushWidth + j)];
+        }
+        PlainScan(random, expected.data(), plainDepth.data(), backward ? a + 30 : a, backward);
+        const DepthRule clear{DepthRule::Kind::kButtons, kRightButton, 0};
+        if (backward) {
+            BackwardScan(f.scene, f.Picture(), a, y - r, r, clear);
+        } else {
+            ForwardScan(f.scene, f.Picture(), a, y - r, r, clear);
+        }
+        ASSERT_TRUE(std::equal(expected.begin(), expected.end(), row)) << "trial " << trial;
+        ASSERT_EQ(f.scene.random.State(), random.State()) << "trial " << trial;
+        // Whole-row re-synthesis is the forward rule from column 80.
+        PlainScan(random, expected.data(), depth, 80, false);
+        ResynthesizeRows(f.scene, f.Picture(), y, 1);
+        ASSERT_TRUE(std::equal(expected.begin(), expected.end(), row)) << "trial " << trial;
+        ASSERT_EQ(f.scene.random.State(), random.State()) << "trial " << trial;
+    }
+    // Writes past the row's 640 pixels, or before it, land in some padding.
+    for (const Fixture& f : pictures) {
+        EXPECT_TRUE(f.PaddingIntact());
+    }
 }
 
 }  // namespace

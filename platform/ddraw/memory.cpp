@@ -220,6 +220,13 @@ HRESULT MemorySurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* sourceSurfa
     if (Busy() || source->Busy()) {
         return DDERR_SURFACEBUSY;
     }
+    // Whole rows between equal pitches are one block.
+    if (x == 0 && from.left == 0 && w == buffer_->pitch && w == source->buffer_->pitch) {
+        std::memmove(buffer_->bytes.data() + static_cast<std::int64_t>(y) * w,
+                     source->buffer_->bytes.data() + from.top * w, static_cast<std::size_t>(w * h));
+        NoteChange();
+        return DD_OK;
+    }
     for (std::int64_t row = 0; row < h; ++row) {
         const std::uint8_t* src =
             source->buffer_->bytes.data() + (from.top + row) * source->buffer_->pitch + from.left;

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -118,7 +119,8 @@ std::string SdlWindowSystem::Open(const std::string& title) {
     if (std::string failure = presenter_->Open(window_); !failure.empty()) {
         return failure;
     }
-    pacer_ = std::make_unique<PresentPacer>(presenter_->RefreshInterval());
+    frameInterval_ = presenter_->RefreshInterval();
+    pacer_ = std::make_unique<PresentPacer>(frameInterval_);
     return {};
 }
 
@@ -208,7 +210,11 @@ bool SdlWindowSystem::Pump(bool wait) {
     }
     Drain();
     if (!wait) {
-        PresentIfDue(QueuedMessages() != 0);
+        if (QueuedMessages() != 0) {
+            PresentIfDue(true);
+            return true;
+        }
+        PaceIdlePass();
         return QueuedMessages() != 0;
     }
     while (QueuedMessages() == 0) {
@@ -232,6 +238,32 @@ bool SdlWindowSystem::Pump(bool wait) {
     }
     PresentIfDue(true);
     return true;
+}
+
+// Nothing is waiting, so the loop is about to take its idle step (the
+// flicker step). More than one per shown frame is work no one sees: sleep
+// until the next frame is due, showing pending changes on time meanwhile,
+// and return at once when input arrives.
+void SdlWindowSystem::PaceIdlePass() {
+    while (QueuedMessages() == 0) {
+        PresentIfDue(false);
+        const Clock::time_point now = Clock::now();
+        if (now >= nextIdlePass_) {
+            // On schedule, with no burst to catch up after a long stretch of input.
+            nextIdlePass_ += frameInterval_;
+            if (nextIdlePass_ < now) {
+                nextIdlePass_ = now + frameInterval_;
+            }
+            return;
+        }
+        Clock::duration sleep = nextIdlePass_ - now;
+        if (shown_ && pacer_->Pending(device_.ScreenGeneration())) {
+            sleep = std::min(sleep, pacer_->UntilDue(now));
+        }
+        const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(sleep).count();
+        SDL_WaitEventTimeout(nullptr, static_cast<int>(std::max<std::int64_t>(milliseconds, 1)));
+        Drain();
+    }
 }
 
 void SdlWindowSystem::ShowBox(HWND /*owner*/, const std::string& text, const std::string& caption) {

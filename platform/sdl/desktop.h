@@ -6,6 +6,7 @@
 // are modal. It translates and nothing more: what a message means is the
 // program's business.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -62,12 +63,16 @@ class SdlWindowSystem : public QueuedWindowSystem {
     void TakeFocus();
     void PresentIfDue(bool inputWaiting);
     bool PresentNow();
+    void PaceIdlePass();
 
     const DisplayDevice& device_;
     bool started_ = false;
     SDL_Window* window_ = nullptr;
     std::unique_ptr<Presenter> presenter_;
     std::unique_ptr<PresentPacer> pacer_;
+    // The loop's idle passes come once per frame the screen can show.
+    std::chrono::steady_clock::duration frameInterval_{};
+    std::chrono::steady_clock::time_point nextIdlePass_{};
     bool shown_ = false;
     bool boxShown_ = false;
     // Buttons and modifiers as of the event being translated.

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <string_view>
 
 namespace velmora::platform {
 
@@ -14,6 +15,33 @@ constexpr int kFallbackRefreshHz = 60;
 
 std::string Failure(const char* what) {
     return std::string(what) + ": " + SDL_GetError();
+}
+
+// Whether the renderer is OpenGL drawn by the CPU (Mesa's llvmpipe or
+// softpipe, as under Xvfb or in a virtual machine without a GPU). There,
+// with its worker threads, it costs several times what SDL's own software
+// renderer does for this picture, at every flicker step.
+bool OpenGlOnTheCpu(SDL_Renderer* renderer) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0 ||
+        std::string_view(info.name).find("opengl") == std::string_view::npos) {
+        return false;
+    }
+    // The renderer's context is current: ask it what draws.
+    using GetString = const unsigned char* (*)(unsigned int);
+    constexpr unsigned int kGlRenderer = 0x1F01;
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* name = getString != nullptr ? getString(kGlRenderer) : nullptr;
+    if (name == nullptr) {
+        return false;
+    }
+    const std::string_view drawer(reinterpret_cast<const char*>(name));
+    for (const std::string_view cpu : {"llvmpipe", "softpipe", "Software Rasterizer"}) {
+        if (drawer.find(cpu) != std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -85,6 +113,12 @@ std::string Presenter::Open(SDL_Window* window) {
     // No vsync: presenting must never hold up the message loop; the pacer
     // keeps the rate down instead.
     renderer_ = SDL_CreateRenderer(window, -1, 0);
+    if (renderer_ != nullptr && OpenGlOnTheCpu(renderer_)) {
+        SDL_DestroyRenderer(renderer_);
+        // Straight to the window's own surface, not through OpenGL either.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        renderer_ = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    }
     if (renderer_ == nullptr) {
         return Failure("cannot create a renderer");
     }

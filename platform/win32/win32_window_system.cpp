@@ -1,6 +1,7 @@
 #include "platform/win32/win32_window_system.h"
 
 #include <cctype>
+#include <chrono>
 #include <ctime>
 #include <utility>
 
@@ -61,6 +62,22 @@ void Remember(TakenMessage& taken, const ::MSG& system) {
             ::POINT{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
     }
     return system;
+}
+
+// The refresh period of the display's current mode (60 Hz when it is not
+// known, as the system's "default" rates 0 and 1 say).
+std::chrono::steady_clock::duration RefreshInterval() {
+    constexpr ::DWORD kFallbackHz = 60;
+    ::DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    ::DWORD hz = kFallbackHz;
+    if (::EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) != FALSE &&
+        mode.dmDisplayFrequency > 1) {
+        hz = mode.dmDisplayFrequency;
+    }
+    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+               std::chrono::seconds(1)) /
+           hz;
 }
 
 }  // namespace
@@ -149,8 +166,10 @@ bool Win32WindowSystem::PeekMessageA(platform::MSG* message, platform::HWND wind
                                      platform::UINT first, platform::UINT last,
                                      platform::UINT remove) {
     ::MSG system{};
-    if (::PeekMessageA(&system, SystemHandle<::HWND>(window), first, last, remove) == FALSE) {
-        return false;
+    while (::PeekMessageA(&system, SystemHandle<::HWND>(window), first, last, remove) == FALSE) {
+        if (!WaitForInputOrNextFrame()) {
+            return false;
+        }
     }
     Remember(taken_, system);
     if (message != nullptr) {
@@ -186,6 +205,34 @@ platform::LRESULT Win32WindowSystem::DispatchMessageA(const platform::MSG* messa
     }
     const ::MSG system = Recall(taken_, *message);
     return ::DispatchMessageA(&system);
+}
+
+// Nothing is waiting, so the loop is about to take its idle step (the
+// flicker step). More than one per shown frame is work no one sees: sleep
+// until the next frame is due, or until input arrives (true).
+bool Win32WindowSystem::WaitForInputOrNextFrame() {
+    using Clock = std::chrono::steady_clock;
+    if (frameInterval_ == Clock::duration::zero()) {
+        frameInterval_ = RefreshInterval();
+    }
+    Clock::time_point now = Clock::now();
+    if (now < nextIdlePass_) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(nextIdlePass_ - now);
+        if (::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<::DWORD>(left.count()),
+                                          QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) {
+            return true;
+        }
+        now = Clock::now();
+        if (now < nextIdlePass_) {
+            return true;  // woken early without input: look and wait again
+        }
+    }
+    // On schedule, with no burst to catch up after a long stretch of input.
+    nextIdlePass_ += frameInterval_;
+    if (nextIdlePass_ < now) {
+        nextIdlePass_ = now + frameInterval_;
+    }
+    return false;
 }
 
 bool Win32WindowSystem::WaitMessage() {
@@ -249,6 +296,9 @@ platform::LRESULT Win32WindowSystem::CallClassProcedure(platform::HWND window,
             : ::DefWindowProcA(SystemHandle<::HWND>(window), message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         windows_.erase(window);
+    }
+    if (message == WM_DISPLAYCHANGE) {
+        frameInterval_ = {};  // read the new mode's rate at the next idle pass
     }
     return result;
 }

@@ -5,6 +5,7 @@
 // procedures; one system window procedure forwards each message to the
 // procedure of the window's class.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -70,10 +71,16 @@ class Win32WindowSystem : public WindowSystem {
     LRESULT CallClassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
+    bool WaitForInputOrNextFrame();
+
     std::map<std::string, std::shared_ptr<const WNDPROC>> classes_;  // by lower-case name
     std::unordered_map<HWND, std::shared_ptr<const WNDPROC>> windows_;
     TakenMessage taken_;
     std::function<void()> beforeMessageBox_;
+    // The loop's idle passes come once per frame the screen can show; zero
+    // until the display's refresh rate has been read.
+    std::chrono::steady_clock::duration frameInterval_{};
+    std::chrono::steady_clock::time_point nextIdlePass_{};
 };
 
 }  // namespace velmora::platform::win32
