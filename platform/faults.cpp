@@ -25,6 +25,7 @@ constexpr std::array<std::string_view, static_cast<std::size_t>(Operation::kCoun
     "LoadImage",
     "CreateCompatibleDC",
     "LockResource",
+    "WriteFile",
 };
 
 std::size_t Index(Operation operation) {

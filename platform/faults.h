@@ -29,6 +29,7 @@ enum class Operation : std::uint8_t {
     kLoadImage,
     kCreateCompatibleDC,
     kLockResource,
+    kWriteFile,
     kCount,
 };
 

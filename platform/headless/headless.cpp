@@ -1,6 +1,13 @@
 #include "platform/headless/headless.h"
 
+#include "platform/files.h"
+
 namespace velmora::platform {
+
+std::string HeadlessWindowSystem::TimeStamp() {
+    return UtcTimeStamp(static_cast<std::int64_t>(calendarSeconds_) +
+                        static_cast<std::int64_t>(clock_ / 1000));
+}
 
 void HeadlessWindowSystem::Post(UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND window = MainWindow();

@@ -40,6 +40,9 @@ class HeadlessWindowSystem : public QueuedWindowSystem {
     bool Ended() const { return ended_; }
 
     std::uint32_t CalendarSeconds() override { return calendarSeconds_; }
+    // The script's calendar time moved on by the virtual clock, in UTC, so
+    // that a script always names its files the same.
+    std::string TimeStamp() override;
 
   protected:
     bool Pump(bool wait) override;

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "platform/files.h"
 #include "platform/sdl/input.h"
 #include "platform/sdl/presenter.h"
 
@@ -126,6 +127,10 @@ std::string SdlWindowSystem::Open(const std::string& title) {
 
 std::uint32_t SdlWindowSystem::CalendarSeconds() {
     return static_cast<std::uint32_t>(std::time(nullptr));
+}
+
+std::string SdlWindowSystem::TimeStamp() {
+    return LocalTimeStamp(std::time(nullptr));
 }
 
 std::uint64_t SdlWindowSystem::Presentations() const {

@@ -36,6 +36,7 @@ class SdlWindowSystem : public QueuedWindowSystem {
     std::string Open(const std::string& title);
 
     std::uint32_t CalendarSeconds() override;
+    std::string TimeStamp() override;
 
     // Frames shown so far, for tests and benchmarks.
     std::uint64_t Presentations() const;

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_kernel.h"
 
+#include "platform/files.h"
 #include "platform/win32/convert.h"
 
 namespace velmora::platform::win32 {
@@ -54,6 +55,15 @@ void Win32Kernel::OutputDebugStringA(const char* text) {
     if (text != nullptr) {
         ::OutputDebugStringA(text);
     }
+}
+
+bool Win32Kernel::FileExists(const std::string& path) {
+    return PathExists(path);
+}
+
+std::string Win32Kernel::WriteNewFile(const std::string& path,
+                                      const std::vector<std::uint8_t>& bytes) {
+    return WriteFileNoReplace(path, bytes);
 }
 
 platform::HBITMAP Win32Kernel::LoadImageA(Gdi& /*gdi*/, platform::HMODULE module, const char* name,

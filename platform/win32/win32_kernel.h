@@ -24,6 +24,9 @@ class Win32Kernel : public Kernel {
     HFILE lclose(HFILE file) override;
 
     void OutputDebugStringA(const char* text) override;
+    bool FileExists(const std::string& path) override;
+    std::string WriteNewFile(const std::string& path,
+                             const std::vector<std::uint8_t>& bytes) override;
 
     // The system's loader; the bitmap is a real GDI bitmap, whatever `gdi`.
     HBITMAP LoadImageA(Gdi& gdi, HMODULE module, const char* name, UINT type, int width, int height,

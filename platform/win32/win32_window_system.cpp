@@ -5,6 +5,7 @@
 #include <ctime>
 #include <utility>
 
+#include "platform/files.h"
 #include "platform/win32/convert.h"
 
 namespace velmora::platform::win32 {
@@ -268,6 +269,10 @@ int Win32WindowSystem::MessageBoxA(platform::HWND owner, const char* text, const
 
 std::uint32_t Win32WindowSystem::CalendarSeconds() {
     return static_cast<std::uint32_t>(std::time(nullptr));
+}
+
+std::string Win32WindowSystem::TimeStamp() {
+    return LocalTimeStamp(std::time(nullptr));
 }
 
 std::int32_t Win32WindowSystem::MillisecondClock() {

@@ -61,6 +61,7 @@ class Win32WindowSystem : public WindowSystem {
 
     std::uint32_t CalendarSeconds() override;
     std::int32_t MillisecondClock() override;
+    std::string TimeStamp() override;
 
     // Called before every message box is shown (the display brings the
     // surface GDI draws on to the front).

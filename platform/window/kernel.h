@@ -6,6 +6,8 @@
 // real KERNEL32 and USER32.
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/ddraw/gdi.h"
 #include "platform/types.h"
@@ -35,6 +37,15 @@ class Kernel {
     virtual HFILE lclose(HFILE file) = 0;
 
     virtual void OutputDebugStringA(const char* text) = 0;
+
+    // Whether anything (file or folder) has that name.
+    virtual bool FileExists(const std::string& path) = 0;
+    // Writes a new file: the bytes go to a temporary name in the same folder,
+    // which is then renamed to `path` unless `path` exists meanwhile, so no
+    // half-written file ever has the final name and nothing is overwritten.
+    // Empty on success, else one line saying what failed.
+    virtual std::string WriteNewFile(const std::string& path,
+                                     const std::vector<std::uint8_t>& bytes) = 0;
 
     // LoadImageA for bitmaps: by resource name from a module, or from a file
     // path with LR_LOADFROMFILE; the bitmap belongs to `gdi`. 0 on failure.

@@ -1,5 +1,7 @@
 #include "platform/window/memory_kernel.h"
 
+#include "platform/files.h"
+
 #include "platform/ddraw/memory_gdi.h"
 #include "platform/window/image.h"
 
@@ -140,6 +142,18 @@ std::optional<std::vector<std::uint8_t>> MemoryKernel::ReadWholeFile(const char*
     }
     lclose(file);
     return bytes;
+}
+
+bool MemoryKernel::FileExists(const std::string& path) {
+    return PathExists(path);
+}
+
+std::string MemoryKernel::WriteNewFile(const std::string& path,
+                                       const std::vector<std::uint8_t>& bytes) {
+    if (faults_.ShouldFail(Operation::kWriteFile)) {
+        return "cannot write '" + path + "': no space left on device";
+    }
+    return WriteFileNoReplace(path, bytes);
 }
 
 void MemoryKernel::OutputDebugStringA(const char* text) {

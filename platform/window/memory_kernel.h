@@ -55,6 +55,10 @@ class MemoryKernel : public Kernel {
     void MapFile(const std::string& name, const std::string& path);
 
     void OutputDebugStringA(const char* text) override;
+    // Real files, written as the kernel layer promises.
+    bool FileExists(const std::string& path) override;
+    std::string WriteNewFile(const std::string& path,
+                             const std::vector<std::uint8_t>& bytes) override;
     // Decodes with our image loader into `gdi`, which must be a MemoryGdi.
     HBITMAP LoadImageA(Gdi& gdi, HMODULE module, const char* name, UINT type, int width, int height,
                        UINT flags) override;

@@ -41,6 +41,7 @@ constexpr WPARAM VK_UP = 0x26;
 constexpr WPARAM VK_RIGHT = 0x27;
 constexpr WPARAM VK_DOWN = 0x28;
 constexpr WPARAM VK_F1 = 0x70;
+constexpr WPARAM VK_F2 = 0x71;
 constexpr WPARAM VK_F12 = 0x7B;
 
 constexpr UINT CS_VREDRAW = 0x0001;
@@ -114,6 +115,17 @@ class WindowSystem {
     // the process started.
     virtual std::uint32_t CalendarSeconds() = 0;
     virtual std::int32_t MillisecondClock() = 0;
+    // The date and time now as "YYYYMMDD-HHMMSS" (local time on a desktop),
+    // for the names of saved files.
+    virtual std::string TimeStamp() = 0;
+
+    // Shows `view` (640x480 ARGB8888, stride 640 pixels, kept alive by the
+    // caller while shown) in place of the screen, or the screen again for
+    // nullptr; never touches the display's surfaces or palettes. False, and
+    // nothing changes, when this back end cannot show such a view.
+    virtual bool ShowView(const std::uint32_t* view) { return view == nullptr; }
+    // The pixels of the view being shown changed.
+    virtual void ViewChanged() {}
 };
 
 }  // namespace velmora::platform
