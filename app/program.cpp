@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "app/work.h"
+
 namespace velmora::app {
 
 using namespace platform;
@@ -12,6 +14,7 @@ using namespace platform;
 namespace {
 
 constexpr WPARAM kKeyB = 0x42;
+constexpr WPARAM kKeyD = 0x44;
 constexpr WPARAM kKeyF = 0x46;
 constexpr WPARAM kKeyS = 0x53;
 constexpr std::int32_t kMaxDepth = 30;
@@ -80,6 +83,12 @@ void HandleKey(Program& program, HWND window, WPARAM virtualKey) {
         case VK_F1:
             program.platform.windows.MessageBoxA(window, kCommandListText, kCaption, MB_OK);
             break;
+        case VK_F2:
+            SaveScreen(program, window);
+            break;
+        case kKeyD:
+            ToggleDepthView(program);
+            break;
         default:
             break;
     }
@@ -113,6 +122,10 @@ void StrokeUpdate(Program& program, WPARAM keyState, LPARAM position) {
             display::SavePictureRows(d, applied, stereo::kBrushHeight);
         }
         display::UnlockBackBuffer(d);
+        if (erased.made) {
+            RefreshDepthView(program, erased.y, stereo::kBrushHeight);
+        }
+        RefreshDepthView(program, applied, stereo::kBrushHeight);
     }
     display::PresentFrame(d, program.settings.flickerMode, program.settings.frameCount);
 }
@@ -196,6 +209,7 @@ int RunProgram(Program& program, int showCode) {
     if (!InitApplication(program, showCode, window)) {
         return 1;  // a failed start-up is a failure, whatever the loop would say
     }
+    StartFromOpenedMap(program);
     program.settings.statsStartTime = windows.MillisecondClock();
     while (true) {
         MSG message;

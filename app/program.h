@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "display/display.h"
+#include "files/depth_png.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/window/kernel.h"
 #include "platform/window/window_system.h"
@@ -29,6 +32,16 @@ struct Platform {
     platform::DisplayDriver& device;
 };
 
+// Where the work is kept and how it is seen: the save folder, a depth map
+// to start from, and the depth view.
+struct Workbench {
+    std::string saveFolder = ".";
+    std::vector<std::int8_t> openedDepth;  // 640x480, or empty to start as always
+    std::optional<files::BrushSpot> openedBrush;
+    std::vector<std::uint32_t> view;  // the depth view's pixels while shown
+    bool viewShown = false;
+};
+
 // Everything the program holds for one run.
 struct Program {
     explicit Program(Platform p) : platform(p) {}
@@ -37,6 +50,7 @@ struct Program {
     Settings settings;
     display::DisplayContext display;
     stereo::Scene scene;
+    Workbench work;
 };
 
 inline constexpr const char* kCaption = "Velmora";

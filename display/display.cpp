@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "stereo/stroke.h"
+
 namespace velmora::display {
 
 using namespace platform;
@@ -221,6 +223,23 @@ bool RecoverLostSurfaces(DisplayContext& context) {
         ReattachPalette(context.flickerPalettes, context.primarySurface);
     }
     return true;
+}
+
+void RebuildPicture(DisplayContext& context, stereo::Scene& scene) {
+    HRESULT locked = LockBackBuffer(context);
+    if (locked == DDERR_SURFACELOST && RecoverLostSurfaces(context)) {
+        locked = LockBackBuffer(context);
+    }
+    if (locked != DD_OK) {
+        return;
+    }
+    const stereo::Picture picture{static_cast<std::uint8_t*>(context.surfaceDescription.lpSurface),
+                                  context.surfaceDescription.lPitch};
+    stereo::ResynthesizeRows(scene, picture, 0, stereo::kScreenHeight);
+    SavePictureRows(context, 0, stereo::kScreenHeight);
+    UnlockBackBuffer(context);
+    RECT screen = kScreenRect;
+    context.primarySurface->BltFast(0, 0, context.backBuffer, &screen, DDBLTFAST_NOCOLORKEY);
 }
 
 void PresentFrame(DisplayContext& context, std::int32_t flickerMode, std::uint32_t& frameCount) {

@@ -55,6 +55,11 @@ void SavePictureRows(DisplayContext& context, int firstRow, int rowCount);
 // (a later call tries again).
 bool RecoverLostSurfaces(DisplayContext& context);
 
+// Rebuilds every row of the picture from the depth map and shows it on both
+// buffers, as after a presented frame (no flicker step, no frame counted).
+// Nothing changes when the back buffer cannot be locked.
+void RebuildPicture(DisplayContext& context, stereo::Scene& scene);
+
 // Copies the back buffer onto the primary, takes a flicker step, flips and
 // counts the frame; a loss reported by the blit or the flip is recovered.
 void PresentFrame(DisplayContext& context, std::int32_t flickerMode, std::uint32_t& frameCount);

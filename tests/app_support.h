@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <png.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -84,9 +85,11 @@ struct Replay {
     std::ostringstream err;
     int status = -1;
 
-    Replay(const std::string& name, const std::string& script) : dir(OwnPath(name)) {
+    Replay(const std::string& name, const std::string& script, files::DecodedDepth opened = {})
+        : dir(OwnPath(name)) {
         std::filesystem::remove_all(dir);
-        status = replay::RunReplay(script, "test.velmora", dir.string(), out, err);
+        status = replay::RunReplay(script, "test.velmora", dir.string(), out, err,
+                                   std::move(opened));
     }
     ~Replay() { std::filesystem::remove_all(dir); }
     std::string Text(const std::string& name) const {
@@ -99,5 +102,20 @@ struct Replay {
         return {text.begin(), text.end()};
     }
 };
+
+// The pixels of a PNG as 8-bit RGB, or nothing when it does not decode.
+inline std::vector<std::uint8_t> DecodeRgb(const std::vector<std::uint8_t>& png) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_memory(&image, png.data(), png.size()) == 0) {
+        return {};
+    }
+    image.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) == 0) {
+        return {};
+    }
+    return rgb;
+}
 
 }  // namespace velmora::test

@@ -8,6 +8,7 @@
 //                                           a brush moving to (X, Y) rebuilds
 //   screen_check stroke A B X Y             as same, and the brush's rows changed
 //   screen_check recolour A B PALETTE_BMP   other colours, the same arrangement
+//   screen_check grey SHOT X0 X1 Y0 Y1 G    those pixels are all the grey G
 //
 // Exit status: 0 pass, 1 the check failed (the reason on standard error),
 // 2 bad arguments or an unreadable file.
@@ -204,6 +205,16 @@ void Recolour(const Picture& a, const Picture& b, const std::vector<Rgb>& palett
     Expect(a != b, "no colour changed");
 }
 
+// The depth view shows a flat stretch of depth as one grey.
+void Grey(const Picture& picture, int x0, int x1, int y0, int y1, int grey) {
+    const auto expected = static_cast<Rgb>(grey * 0x010101);
+    for (int y = std::max(y0, 0); y <= std::min(y1, kHeight - 1); ++y) {
+        for (int x = std::max(x0, 0); x <= std::min(x1, kWidth - 1); ++x) {
+            Expect(At(picture, x, y) == expected, "not the grey (pixel)", x, y);
+        }
+    }
+}
+
 void Run(const std::vector<std::string>& args) {
     const std::size_t count = args.size();
     const std::string verb = count == 0 ? "" : args[0];
@@ -227,6 +238,8 @@ void Run(const std::vector<std::string>& args) {
         // Without a brush, no row may change.
         Same(ReadShot(args[1]), ReadShot(args[2]), count == 5 ? number(3) : 0,
              count == 5 ? number(4) : kHeight, verb == "stroke");
+    } else if (verb == "grey" && count == 7) {
+        Grey(ReadShot(args[1]), number(2), number(3), number(4), number(5), number(6));
     } else if (verb == "recolour" && count == 4) {
         Recolour(ReadShot(args[1]), ReadShot(args[2]), ReadPalette(args[3]));
     } else {

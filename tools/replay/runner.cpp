@@ -21,6 +21,8 @@ namespace {
 using platform::HeadlessWindowSystem;
 using Kind = Directive::Kind;
 
+constexpr const char* kUsage = "usage: velmora-replay [--out DIR] [--open FILE] SCRIPT\n";
+
 std::string BoxLine(const std::string& text) {
     std::string line = "Velmora: ";
     for (const char c : text) {
@@ -36,7 +38,8 @@ std::string BoxLine(const std::string& text) {
 }  // namespace
 
 int RunReplay(const std::string& scriptText, const std::string& scriptName,
-              const std::string& outputDirectory, std::ostream& out, std::ostream& err) {
+              const std::string& outputDirectory, std::ostream& out, std::ostream& err,
+              files::DecodedDepth opened) {
     const ParseResult parsed = ParseScript(scriptText);
     if (!parsed.script) {
         err << "velmora-replay: " << scriptName << ":" << parsed.error.line << ": "
@@ -82,6 +85,9 @@ int RunReplay(const std::string& scriptText, const std::string& scriptName,
     HeadlessWindowSystem windows(faults);
     windows.SetCalendarSeconds(seconds);
     app::Program program(app::Platform{windows, kernel, device});
+    program.work.saveFolder = outputDirectory;
+    program.work.openedDepth = std::move(opened.depth);
+    program.work.openedBrush = opened.brush;
 
     RunState run;
     std::string writeError;
@@ -176,23 +182,35 @@ int RunReplay(const std::string& scriptText, const std::string& scriptName,
 
 int ReplayMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     std::string outputDirectory = ".";
+    std::string openPath;
     std::string scriptPath;
     bool haveScript = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--out" && i + 1 < argc) {
             outputDirectory = argv[++i];
+        } else if (arg == "--open" && i + 1 < argc) {
+            openPath = argv[++i];
         } else if (!haveScript && (arg == "-" || arg.rfind("--", 0) != 0)) {
             scriptPath = arg;
             haveScript = true;
         } else {
-            err << "usage: velmora-replay [--out DIR] SCRIPT\n";
+            err << kUsage;
             return kExitBadScript;
         }
     }
     if (!haveScript) {
-        err << "usage: velmora-replay [--out DIR] SCRIPT\n";
+        err << kUsage;
         return kExitBadScript;
+    }
+    // A map that cannot be opened stops the run before anything starts.
+    files::DecodedDepth opened;
+    if (!openPath.empty()) {
+        opened = files::ReadDepthFile(openPath);
+        if (!opened.error.empty()) {
+            err << "velmora-replay: " << opened.error << "\n";
+            return kExitBadScript;
+        }
     }
     std::string text;
     if (scriptPath == "-") {
@@ -212,7 +230,8 @@ int ReplayMain(int argc, const char* const* argv, std::ostream& out, std::ostrea
         }
         text = content.str();
     }
-    return RunReplay(text, scriptPath == "-" ? "<stdin>" : scriptPath, outputDirectory, out, err);
+    return RunReplay(text, scriptPath == "-" ? "<stdin>" : scriptPath, outputDirectory, out, err,
+                     std::move(opened));
 }
 
 }  // namespace velmora::replay

@@ -57,9 +57,10 @@ struct KeyName {
     std::string_view name;
     std::uint64_t code;
 };
-constexpr std::array<KeyName, 8> kKeyNames = {{
+constexpr std::array<KeyName, 9> kKeyNames = {{
     {"esc", 0x1B},
     {"f1", 0x70},
+    {"f2", 0x71},
     {"f12", 0x7B},
     {"space", 0x20},
     {"up", 0x26},

@@ -1,0 +1,173 @@
+#include "app/work.h"
+
+#include <algorithm>
+#include <array>
+
+#include "app/program.h"
+#include "files/depth_png.h"
+#include "stereo/relief.h"
+
+namespace velmora::app {
+
+using namespace platform;
+
+namespace {
+
+constexpr int kMaxAttempts = 999;
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+    if (folder.empty()) {
+        return name;
+    }
+    const char last = folder.back();
+    return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
+}
+
+// The colours of the palette on screen; black when none is attached, as the
+// screen shows then.
+bool ScreenColours(const display::DisplayContext& d, std::array<files::Rgb, 256>& colours) {
+    colours.fill(files::Rgb{});
+    const int slot = d.flickerPalettes.onScreen;
+    if (slot < 0 || slot >= display::kFlickerSlots || d.flickerPalettes.slots[slot] == nullptr) {
+        return true;
+    }
+    std::array<PALETTEENTRY, 256> entries{};
+    if (d.flickerPalettes.slots[slot]->GetEntries(0, 0, 256, entries.data()) != DD_OK) {
+        return false;
+    }
+    std::transform(entries.begin(), entries.end(), colours.begin(), [](const PALETTEENTRY& e) {
+        return files::Rgb{e.peRed, e.peGreen, e.peBlue};
+    });
+    return true;
+}
+
+// Encodes both files; an error text, or empty with both filled.
+std::string EncodeScreen(const Program& program, std::vector<std::uint8_t>& picture,
+                         std::vector<std::uint8_t>& depth) {
+    const display::DisplayContext& d = program.display;
+    if (d.savedPicture.size() != stereo::DepthMap::kSize || !program.scene.depth.Allocated()) {
+        return "there is no picture yet";
+    }
+    std::array<files::Rgb, 256> colours{};
+    if (!ScreenColours(d, colours)) {
+        return "the palette on screen cannot be read";
+    }
+    std::string error;
+    picture = files::EncodePicturePng(d.savedPicture.data(), colours, error);
+    if (!error.empty()) {
+        return error;
+    }
+    const stereo::BrushStamp& stamp = program.scene.stamp;
+    std::optional<files::BrushSpot> brush;
+    if (stamp.made) {
+        brush = files::BrushSpot{stamp.x, stamp.y};
+    }
+    depth = files::EncodeDepthPng(program.scene.depth.Data(), brush, error);
+    return error;
+}
+
+}  // namespace
+
+std::string SavedPictureName(const std::string& stamp, int attempt) {
+    return "velmora-" + stamp + (attempt > 1 ? "-" + std::to_string(attempt) : "") + ".png";
+}
+
+std::string SavedDepthName(const std::string& stamp, int attempt) {
+    return "velmora-" + stamp + (attempt > 1 ? "-" + std::to_string(attempt) : "") +
+           "-depth.png";
+}
+
+void SaveScreen(Program& program, HWND window) {
+    WindowSystem& windows = program.platform.windows;
+    Kernel& kernel = program.platform.kernel;
+    const auto tell = [&](const std::string& text) {
+        windows.MessageBoxA(window, text.c_str(), kCaption, MB_OK);
+    };
+    std::vector<std::uint8_t> picture;
+    std::vector<std::uint8_t> depth;
+    if (const std::string error = EncodeScreen(program, picture, depth); !error.empty()) {
+        tell("Could not save: " + error);
+        return;
+    }
+    const std::string& folder = program.work.saveFolder;
+    const std::string stamp = windows.TimeStamp();
+    for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
+        const std::string picturePath = InFolder(folder, SavedPictureName(stamp, attempt));
+        const std::string depthPath = InFolder(folder, SavedDepthName(stamp, attempt));
+        if (kernel.FileExists(picturePath) || kernel.FileExists(depthPath)) {
+            continue;
+        }
+        if (const std::string error = kernel.WriteNewFile(picturePath, picture); !error.empty()) {
+            tell("Could not save the picture: " + error);
+            return;
+        }
+        if (const std::string error = kernel.WriteNewFile(depthPath, depth); !error.empty()) {
+            tell("Could not save the depth map: " + error + "\nThe picture was saved as " +
+                 picturePath);
+            return;
+        }
+        tell("Saved the picture and its depth map:\n" + picturePath + "\n" + depthPath);
+        return;
+    }
+    tell("Could not save: every name for " + stamp + " in '" + folder + "' is taken");
+}
+
+void StartFromOpenedMap(Program& program) {
+    Workbench& work = program.work;
+    stereo::Scene& scene = program.scene;
+    if (work.openedDepth.size() != stereo::DepthMap::kSize || !scene.depth.Allocated()) {
+        return;
+    }
+    std::int8_t* depth = scene.depth.Data();
+    std::copy(work.openedDepth.begin(), work.openedDepth.end(), depth);
+    // A saved map shows the brush where it rested; it is the cursor, not
+    // paint, so it comes out before the brush is put back where it starts.
+    const auto stampBrush = [depth](int x, int y, int sign) {
+        for (int r = 0; r < stereo::kBrushHeight; ++r) {
+            for (int j = 0; j < stereo::kBrushWidth; ++j) {
+                if (x + j < stereo::kScreenWidth && y + r < stereo::kScreenHeight) {
+                    std::int8_t& cell = depth[(y + r) * stereo::kScreenWidth + x + j];
+                    cell = static_cast<std::int8_t>(cell + sign * stereo::BrushCell(j, r));
+                }
+            }
+        }
+    };
+    if (work.openedBrush) {
+        stampBrush(work.openedBrush->x, work.openedBrush->y, -1);
+    }
+    if (scene.stamp.made) {
+        stampBrush(scene.stamp.x, scene.stamp.y, 1);
+    }
+    display::RebuildPicture(program.display, scene);
+    RefreshDepthView(program, 0, stereo::kScreenHeight);
+}
+
+void ToggleDepthView(Program& program) {
+    Workbench& work = program.work;
+    WindowSystem& windows = program.platform.windows;
+    if (work.viewShown) {
+        windows.ShowView(nullptr);
+        work.viewShown = false;
+        return;
+    }
+    if (!program.scene.depth.Allocated()) {
+        return;
+    }
+    work.view.assign(stereo::DepthMap::kSize, 0);
+    stereo::RenderRelief(program.scene.depth, program.scene.stamp, work.view.data(), 0,
+                         stereo::kScreenHeight);
+    work.viewShown = windows.ShowView(work.view.data());
+}
+
+void RefreshDepthView(Program& program, int firstRow, int rowCount) {
+    Workbench& work = program.work;
+    if (!work.viewShown) {
+        return;
+    }
+    // A pixel's shading reads the row above: the row below the change too.
+    stereo::RenderRelief(program.scene.depth, program.scene.stamp, work.view.data(), firstRow,
+                         rowCount + 1);
+    program.platform.windows.ViewChanged();
+}
+
+}  // namespace velmora::app
