@@ -13,7 +13,8 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${VELMORA_GTEST_SOURCE}/googletest ${CMAKE_BINARY_DIR}/googletest
                  EXCLUDE_FROM_ALL)
 
-add_executable(velmora_stereo_tests tests/stereo_scene_test.cpp tests/stereo_stroke_test.cpp)
+add_executable(velmora_stereo_tests tests/stereo_scene_test.cpp tests/stereo_stroke_test.cpp
+                 tests/stereo_relief_test.cpp)
 target_link_libraries(velmora_stereo_tests PRIVATE velmora_stereo gtest_main)
 
 # The delivered bitmap goes next to the test program, which is run from its

@@ -64,6 +64,57 @@ TEST(PresentPacer, ChangesAtMostOncePerIntervalAndWaitingInputFirst) {
     EXPECT_TRUE(pacer.Due(10, t0 + 45ms, true));  // waited a whole interval
 }
 
+// A primary surface on the device's screen, with a palette attached whose
+// entry i is (i, 255 - i, i / 2).
+struct Screen {
+    IDirectDraw* dd = nullptr;
+    IDirectDrawSurface* primary = nullptr;
+    IDirectDrawPalette* palette = nullptr;
+    PALETTEENTRY entries[256];
+
+    explicit Screen(DisplayDevice& device) {
+        EXPECT_EQ(device.DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
+        DDSURFACEDESC description;
+        description.dwSize = sizeof(description);
+        description.dwFlags = DDSD_CAPS;
+        description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+        EXPECT_EQ(dd->CreateSurface(&description, &primary, nullptr), DD_OK);
+        for (int i = 0; i < 256; ++i) {
+            entries[i] = {std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i / 2), 0};
+        }
+        EXPECT_EQ(dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr),
+                  DD_OK);
+        EXPECT_EQ(primary->SetPalette(palette), DD_OK);
+    }
+    ~Screen() { dd->Release(); }
+    Screen(const Screen&) = delete;
+    Screen& operator=(const Screen&) = delete;
+};
+
+// The program's window, made and shown.
+HWND ShowProgramWindow(SdlWindowSystem& windows) {
+    WNDCLASSA windowClass;
+    windowClass.lpszClassName = "test";
+    windowClass.lpfnWndProc = [&windows](HWND, UINT message, WPARAM, LPARAM) {
+        return LRESULT(message == WM_SETCURSOR ? windows.SetCursor(0) : 0);
+    };
+    windows.RegisterClassA(windowClass);
+    const HWND window =
+        windows.CreateWindowExA(0, "test", "test", WS_POPUP, 0, 0, 640, 480, 0, 0, 0, nullptr);
+    windows.ShowWindow(window, SW_SHOWDEFAULT);
+    return window;
+}
+
+using Message = std::tuple<HWND, UINT, WPARAM, LPARAM>;
+
+std::vector<Message> Messages(SdlWindowSystem& windows) {
+    std::vector<Message> all;
+    for (MSG m; windows.PeekMessageA(&m, 0, 0, 0, PM_REMOVE);) {
+        all.emplace_back(m.hwnd, m.message, m.wParam, m.lParam);
+    }
+    return all;
+}
+
 // The window system on SDL's dummy driver (asked for, as only a test or a
 // benchmark does), a primary surface and a palette on its screen.
 TEST(InvisibleDesktop, ColoursEventsBoxesAndPacedPresentations) {
@@ -75,22 +126,10 @@ TEST(InvisibleDesktop, ColoursEventsBoxesAndPacedPresentations) {
     DisplayDevice device(faults);
     SdlWindowSystem windows(faults, device);
     ASSERT_EQ(windows.Open("Velmora test"), "");
-    IDirectDraw* dd = nullptr;
-    ASSERT_EQ(device.DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
-    DDSURFACEDESC description;
-    description.dwSize = sizeof(description);
-    description.dwFlags = DDSD_CAPS;
-    description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-    IDirectDrawSurface* primary = nullptr;
-    ASSERT_EQ(dd->CreateSurface(&description, &primary, nullptr), DD_OK);
-    PALETTEENTRY entries[256];
-    for (int i = 0; i < 256; ++i) {
-        entries[i] = {std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i / 2), 0};
-    }
-    IDirectDrawPalette* palette = nullptr;
-    ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr),
-              DD_OK);
-    ASSERT_EQ(primary->SetPalette(palette), DD_OK);
+    EXPECT_NE(SDL_GetWindowFlags(windows.Window()) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0U);
+    Screen screen(device);
+    PALETTEENTRY* entries = screen.entries;
+    IDirectDrawPalette* palette = screen.palette;
 
     // Screen colours; rows of 704 bytes in, 2600 out, padding left alone.
     ColourLookup lookup{};
@@ -106,25 +145,10 @@ TEST(InvisibleDesktop, ColoursEventsBoxesAndPacedPresentations) {
     }
     EXPECT_EQ(out[649], 0x12345678U);
 
-    WNDCLASSA windowClass;
-    windowClass.lpszClassName = "test";
-    windowClass.lpfnWndProc = [&windows](HWND, UINT message, WPARAM, LPARAM) {
-        return LRESULT(message == WM_SETCURSOR ? windows.SetCursor(0) : 0);
-    };
-    windows.RegisterClassA(windowClass);
-    const HWND window =
-        windows.CreateWindowExA(0, "test", "test", WS_POPUP, 0, 0, 640, 480, 0, 0, 0, nullptr);
-    windows.ShowWindow(window, SW_SHOWDEFAULT);
+    const HWND window = ShowProgramWindow(windows);
     EXPECT_EQ(windows.Presentations(), 1U) << "shown, the window shows the screen at once";
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE) << "shown, the window hides the pointer";
-    using Message = std::tuple<HWND, UINT, WPARAM, LPARAM>;
-    const auto messages = [&windows] {
-        std::vector<Message> all;
-        for (MSG m; windows.PeekMessageA(&m, 0, 0, 0, PM_REMOVE);) {
-            all.emplace_back(m.hwnd, m.message, m.wParam, m.lParam);
-        }
-        return all;
-    };
+    const auto messages = [&windows] { return Messages(windows); };
     // Late window events (shown, exposed) rightly ask for one more presentation.
     for (int i = 0; i < 10; ++i) {
         messages();
@@ -176,7 +200,89 @@ TEST(InvisibleDesktop, ColoursEventsBoxesAndPacedPresentations) {
     EXPECT_TRUE(windows.WaitMessage());
     waker.join();
     EXPECT_EQ(windows.Presentations(), shown + 1);
-    dd->Release();
+}
+
+// An ordinary window: a whole scale of the picture (the dummy display is
+// 1024x768), the program's view in place of the screen, the pointer mapped
+// to the picture however the window is resized.
+TEST(WindowedDesktop, ShowsTheViewOrTheScreenAndMapsThePointer) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_RENDER_DRIVER", "software", 1);
+    FaultInjector faults;
+    DisplayDevice device(faults);
+    SdlWindowSystem windows(faults, device);
+    std::vector<std::uint32_t> view(640 * 480);
+    EXPECT_EQ(std::pair(windows.ShowView(view.data()), windows.ShowView(nullptr)),
+              std::pair(false, true))
+        << "with no window yet, only the screen";
+    ASSERT_EQ(windows.Open("Velmora test", true), "");
+    SDL_Window* sdlWindow = windows.Window();
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(sdlWindow, &width, &height);
+    EXPECT_EQ(std::pair(width, height), std::pair(640, 480));
+    EXPECT_EQ(SDL_GetWindowFlags(sdlWindow) & (SDL_WINDOW_FULLSCREEN_DESKTOP |
+                                               SDL_WINDOW_BORDERLESS | SDL_WINDOW_INPUT_GRABBED),
+              0U);
+    Screen screen(device);
+    const HWND window = ShowProgramWindow(windows);
+    for (int i = 0; i < 10; ++i) {
+        Messages(windows);
+    }
+    const Presenter& presenter = *windows.ScreenPresenter();
+    const auto presentsOnce = [&windows, &presenter] {
+        const bool pending = presenter.Generation() != presenter.ShownGeneration();
+        const std::uint64_t before = windows.Presentations();
+        for (int pass = 0; pass < 5 && windows.Presentations() == before; ++pass) {
+            Messages(windows);
+        }
+        return pending && windows.Presentations() == before + 1;
+    };
+    const auto shown = [sdlWindow] {
+        std::vector<std::uint32_t> pixels(640 * 480);
+        EXPECT_EQ(SDL_RenderReadPixels(SDL_GetRenderer(sdlWindow), nullptr,
+                                       SDL_PIXELFORMAT_ARGB8888, pixels.data(), 640 * 4),
+                  0);
+        return pixels;
+    };
+    for (std::size_t i = 0; i < view.size(); ++i) {
+        view[i] = 0xFF000000U | static_cast<std::uint32_t>(i * 2654435761U) >> 8;
+    }
+    ASSERT_TRUE(windows.ShowView(view.data()));
+    EXPECT_TRUE(presentsOnce());
+    EXPECT_EQ(shown(), view);
+    view[640 * 300 + 17] = 0xFFFF0000U;
+    windows.ViewChanged();
+    EXPECT_TRUE(presentsOnce());
+    EXPECT_EQ(shown(), view);
+    // The screen changes behind the view, half drawn: the view is shown all the same.
+    DDSURFACEDESC locked;
+    locked.dwSize = sizeof(locked);
+    ASSERT_EQ(screen.primary->Lock(nullptr, &locked, 1, nullptr), DD_OK);
+    screen.entries[0] = {9, 8, 7, 0};
+    ASSERT_EQ(screen.palette->SetEntries(0, 0, 1, screen.entries), DD_OK);
+    EXPECT_TRUE(presentsOnce());
+    EXPECT_EQ(shown(), view);
+    ASSERT_EQ(screen.primary->Unlock(nullptr), DD_OK);
+    ASSERT_TRUE(windows.ShowView(nullptr));
+    EXPECT_TRUE(presentsOnce());
+    EXPECT_EQ(shown(), std::vector<std::uint32_t>(640 * 480, 0xFF090807U));
+    windows.ViewChanged();
+    EXPECT_FALSE(presentsOnce()) << "no view, nothing changed";
+
+    // Exactly twice the picture, then a size no whole scale fills (centred at 2x).
+    for (const auto& [size, in, out] :
+         {std::tuple{std::pair{1280, 960}, std::pair{1001, 701}, LPARAM{(350 << 16) | 500}},
+          {std::pair{1400, 1000}, std::pair{261, 121}, LPARAM{(50 << 16) | 100}}}) {
+        SDL_SetWindowSize(sdlWindow, size.first, size.second);
+        Messages(windows);
+        SDL_Event motion{};
+        motion.motion = {
+            SDL_MOUSEMOTION, 0, SDL_GetWindowID(sdlWindow), 0, 0, in.first, in.second, 0, 0};
+        ASSERT_EQ(SDL_PushEvent(&motion), 1);
+        EXPECT_EQ(Messages(windows), (std::vector<Message>{{window, WM_MOUSEMOVE, 0, out}}))
+            << size.first;
+    }
 }
 
 // What SDL falls back to with no display at all: refused unless asked for.

@@ -44,6 +44,14 @@ class HeadlessWindowSystem : public QueuedWindowSystem {
     // that a script always names its files the same.
     std::string TimeStamp() override;
 
+    // The view shown in place of the screen (nullptr: the screen), so that
+    // the player can write what a person would see.
+    bool ShowView(const std::uint32_t* view) override {
+        view_ = view;
+        return true;
+    }
+    const std::uint32_t* View() const { return view_; }
+
   protected:
     bool Pump(bool wait) override;
     void ShowBox(HWND owner, const std::string& text, const std::string& caption) override;
@@ -59,6 +67,7 @@ class HeadlessWindowSystem : public QueuedWindowSystem {
     std::function<void(const std::string&)> onBox_;
     std::function<void()> onDestroying_;
     bool ended_ = false;
+    const std::uint32_t* view_ = nullptr;
 };
 
 }  // namespace velmora::platform

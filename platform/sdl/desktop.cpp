@@ -24,6 +24,14 @@ using Clock = PresentPacer::Clock;
 const Clock::time_point kProcessStart = Clock::now();
 
 constexpr LPARAM kHitClient = 1;  // HTCLIENT: the pointer is over the picture
+constexpr int kPictureWidth = DisplayDevice::kScreenWidth;
+constexpr int kPictureHeight = DisplayDevice::kScreenHeight;
+
+// The largest whole number of window pixels per picture pixel that fits a
+// room of this size; at least one, the picture is then cut off.
+int WholeScale(int width, int height) {
+    return std::max(1, std::min(width / kPictureWidth, height / kPictureHeight));
+}
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
@@ -87,7 +95,7 @@ SdlWindowSystem::~SdlWindowSystem() {
     }
 }
 
-std::string SdlWindowSystem::Open(const std::string& title) {
+std::string SdlWindowSystem::Open(const std::string& title, bool windowed) {
     // A full-screen window stays put when the program loses the focus to one
     // of its own boxes; a close of the window is a WM_CLOSE, not a quit.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
@@ -108,16 +116,28 @@ std::string SdlWindowSystem::Open(const std::string& title) {
     if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) {
         return std::string("cannot read the desktop's size: ") + SDL_GetError();
     }
-    // The desktop's own size at (0, 0): without a window manager a
-    // full-screen window would otherwise keep the size it was made with.
-    // No mode switch: the picture is scaled instead.
-    window_ = SDL_CreateWindow(title.c_str(), 0, 0, desktop.w, desktop.h,
-                               SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
+    windowed_ = windowed;
+    if (windowed) {
+        // Whole pixels, so the dots stay sharp; not resizable, though the
+        // scaling copes with a window manager that resizes it anyway.
+        SDL_Rect usable{0, 0, desktop.w, desktop.h};
+        SDL_GetDisplayUsableBounds(0, &usable);
+        const int scale = WholeScale(usable.w, usable.h);
+        window_ =
+            SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                             kPictureWidth * scale, kPictureHeight * scale, SDL_WINDOW_HIDDEN);
+    } else {
+        // The desktop's own size at (0, 0): without a window manager a
+        // full-screen window would otherwise keep the size it was made with.
+        // No mode switch: the picture is scaled instead.
+        window_ = SDL_CreateWindow(title.c_str(), 0, 0, desktop.w, desktop.h,
+                                   SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
+    }
     if (window_ == nullptr) {
         return std::string("cannot create the window: ") + SDL_GetError();
     }
     presenter_ = std::make_unique<Presenter>(device_);
-    if (std::string failure = presenter_->Open(window_); !failure.empty()) {
+    if (std::string failure = presenter_->Open(window_, windowed); !failure.empty()) {
         return failure;
     }
     frameInterval_ = presenter_->RefreshInterval();
@@ -131,6 +151,24 @@ std::uint32_t SdlWindowSystem::CalendarSeconds() {
 
 std::string SdlWindowSystem::TimeStamp() {
     return LocalTimeStamp(std::time(nullptr));
+}
+
+bool SdlWindowSystem::ShowView(const std::uint32_t* view) {
+    if (!presenter_) {
+        return view == nullptr;
+    }
+    presenter_->ShowView(view);
+    return true;
+}
+
+void SdlWindowSystem::ViewChanged() {
+    if (presenter_) {
+        presenter_->ViewChanged();
+    }
+}
+
+std::uint64_t SdlWindowSystem::Generation() const {
+    return presenter_->Generation();
 }
 
 std::uint64_t SdlWindowSystem::Presentations() const {
@@ -167,11 +205,40 @@ void SdlWindowSystem::WindowShown(HWND /*window*/) {
         return;
     }
     SDL_ShowWindow(window_);
-    TakeFocus();
+    if (windowed_) {
+        FitWindowToDisplay();
+    } else {
+        TakeFocus();
+    }
     shown_ = true;
     SetCursorForWindow();
     pacer_->Invalidate();
     PresentNow();
+}
+
+// A window's decorations are known only once it is on screen: where they
+// push it past the desktop's usable area, step down to a scale that leaves
+// room for them.
+void SdlWindowSystem::FitWindowToDisplay() {
+    const int display = SDL_GetWindowDisplayIndex(window_);
+    SDL_Rect usable;
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0 ||
+        SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) {
+        return;
+    }
+    const int scale = WholeScale(usable.w - left - right, usable.h - top - bottom);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window_, &width, &height);
+    if (kPictureWidth * scale < width) {
+        SDL_SetWindowSize(window_, kPictureWidth * scale, kPictureHeight * scale);
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    }
 }
 
 void SdlWindowSystem::WindowDestroying(HWND /*window*/) {
@@ -196,7 +263,7 @@ bool SdlWindowSystem::PresentNow() {
 }
 
 void SdlWindowSystem::PresentIfDue(bool inputWaiting) {
-    if (shown_ && pacer_->Due(device_.ScreenGeneration(), Clock::now(), inputWaiting)) {
+    if (shown_ && pacer_->Due(Generation(), Clock::now(), inputWaiting)) {
         PresentNow();
     }
 }
@@ -226,7 +293,7 @@ bool SdlWindowSystem::Pump(bool wait) {
         // Show what is pending before sleeping, though no sooner than the
         // pacer allows: sleep until then if input does not come first.
         int timeout = -1;
-        if (shown_ && pacer_->Pending(device_.ScreenGeneration())) {
+        if (shown_ && pacer_->Pending(Generation())) {
             const auto left = pacer_->UntilDue(Clock::now());
             if (left != Clock::duration::zero()) {
                 timeout =
@@ -262,7 +329,7 @@ void SdlWindowSystem::PaceIdlePass() {
             return;
         }
         Clock::duration sleep = nextIdlePass_ - now;
-        if (shown_ && pacer_->Pending(device_.ScreenGeneration())) {
+        if (shown_ && pacer_->Pending(Generation())) {
             sleep = std::min(sleep, pacer_->UntilDue(now));
         }
         const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(sleep).count();
@@ -273,7 +340,7 @@ void SdlWindowSystem::PaceIdlePass() {
 
 void SdlWindowSystem::ShowBox(HWND /*owner*/, const std::string& text, const std::string& caption) {
     // What stays visible around the box is what the program drew last.
-    if (shown_ && pacer_->Pending(device_.ScreenGeneration())) {
+    if (shown_ && pacer_->Pending(Generation())) {
         PresentNow();
     }
     boxShown_ = true;

@@ -1,10 +1,11 @@
 #pragma once
 
 // The desktop back end of the window-system layer, on SDL2: the program's
-// window covers the screen and shows the in-memory primary surface scaled
-// to it; mouse, keyboard, focus and close requests become messages; boxes
-// are modal. It translates and nothing more: what a message means is the
-// program's business.
+// window covers the screen (or, asked for, is an ordinary desktop window)
+// and shows the in-memory primary surface, or the program's view in its
+// place, scaled to it; mouse, keyboard, focus and close requests become
+// messages; boxes are modal. It translates and nothing more: what a message
+// means is the program's business.
 
 #include <chrono>
 #include <cstdint>
@@ -33,16 +34,23 @@ class SdlWindowSystem : public QueuedWindowSystem {
     // success, else one line saying why there is no window. An invisible
     // video driver ("offscreen", "dummy") is refused unless SDL_VIDEODRIVER
     // asks for it: without it, running would show nothing and look hung.
-    std::string Open(const std::string& title);
+    // `windowed` makes an ordinary movable window instead of one covering
+    // the screen: the picture at the largest whole scale the desktop has
+    // room for, and never pushed to the front.
+    std::string Open(const std::string& title, bool windowed = false);
 
     std::uint32_t CalendarSeconds() override;
     std::string TimeStamp() override;
+    bool ShowView(const std::uint32_t* view) override;
+    void ViewChanged() override;
 
     // Frames shown so far, for tests and benchmarks.
     std::uint64_t Presentations() const;
     // What shows the screen in the window, once Open succeeded; benchmarks
     // drive it directly, without the pacing.
     Presenter* ScreenPresenter() { return presenter_.get(); }
+    // The SDL window, once Open made it; for tests.
+    SDL_Window* Window() const { return window_; }
     // Whether any box reached the user (on screen or, failing that, on
     // standard error).
     bool BoxShown() const { return boxShown_; }
@@ -62,6 +70,8 @@ class SdlWindowSystem : public QueuedWindowSystem {
     void Post(UINT message, WPARAM wParam, LPARAM lParam);
     void SetCursorForWindow();
     void TakeFocus();
+    void FitWindowToDisplay();
+    std::uint64_t Generation() const;
     void PresentIfDue(bool inputWaiting);
     bool PresentNow();
     void PaceIdlePass();
@@ -69,6 +79,7 @@ class SdlWindowSystem : public QueuedWindowSystem {
     const DisplayDevice& device_;
     bool started_ = false;
     SDL_Window* window_ = nullptr;
+    bool windowed_ = false;
     std::unique_ptr<Presenter> presenter_;
     std::unique_ptr<PresentPacer> pacer_;
     // The loop's idle passes come once per frame the screen can show.

@@ -108,7 +108,7 @@ Presenter::~Presenter() {
     }
 }
 
-std::string Presenter::Open(SDL_Window* window) {
+std::string Presenter::Open(SDL_Window* window, bool wholeScale) {
     window_ = window;
     // No vsync: presenting must never hold up the message loop; the pacer
     // keeps the rate down instead.
@@ -125,6 +125,9 @@ std::string Presenter::Open(SDL_Window* window) {
     if (SDL_RenderSetLogicalSize(renderer_, kWidth, kHeight) != 0) {
         return Failure("cannot scale the picture to the window");
     }
+    if (wholeScale && SDL_RenderSetIntegerScale(renderer_, SDL_TRUE) != 0) {
+        return Failure("cannot keep the picture's scale whole");
+    }
     // Whole screen pixels per picture pixel where the scale allows: the dots
     // must stay sharp for the eyes to fuse them.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
@@ -136,30 +139,46 @@ std::string Presenter::Open(SDL_Window* window) {
     return {};
 }
 
+void Presenter::ShowView(const std::uint32_t* view) {
+    view_ = view;
+    ++viewGeneration_;
+}
+
+void Presenter::ViewChanged() {
+    if (view_ != nullptr) {
+        ++viewGeneration_;
+    }
+}
+
 bool Presenter::Present() {
     if (renderer_ == nullptr) {
         return false;
     }
     const MemorySurface* primary = device_.Primary();
-    if (primary != nullptr && primary->Locked()) {
+    if (view_ == nullptr && primary != nullptr && primary->Locked()) {
         return false;
     }
-    const std::uint64_t generation = device_.ScreenGeneration();
+    const std::uint64_t generation = Generation();
     void* pixels = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) == 0) {
         auto* target = static_cast<std::uint32_t*>(pixels);
-        if (primary != nullptr && primary->Pixels() != nullptr && primary->Width() == kWidth &&
-            primary->Height() == kHeight) {
+        const auto row = [pixels, pitch](int y) {
+            return reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels) +
+                                                    static_cast<std::ptrdiff_t>(y) * pitch);
+        };
+        if (view_ != nullptr) {
+            for (int y = 0; y < kHeight; ++y) {
+                std::copy_n(view_ + static_cast<std::ptrdiff_t>(y) * kWidth, kWidth, row(y));
+            }
+        } else if (primary != nullptr && primary->Pixels() != nullptr &&
+                   primary->Width() == kWidth && primary->Height() == kHeight) {
             BuildLookup(device_.ScreenPalette(), lookup_);
             ColourFrame(primary->Pixels(), primary->Pitch(), lookup_, target, pitch);
         } else {
             // No screen yet (or any more): show black.
             for (int y = 0; y < kHeight; ++y) {
-                std::fill_n(
-                    reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels) +
-                                                     static_cast<std::ptrdiff_t>(y) * pitch),
-                    kWidth, 0xFF000000U);
+                std::fill_n(row(y), kWidth, 0xFF000000U);
             }
         }
         SDL_UnlockTexture(texture_);

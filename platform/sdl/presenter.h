@@ -1,7 +1,8 @@
 #pragma once
 
 // Shows the in-memory screen (the primary surface seen through its attached
-// palette) in an SDL window, and decides when showing it again is worth it.
+// palette), or a view the program drew in its place, in an SDL window, and
+// decides when showing it again is worth it.
 
 #include <array>
 #include <chrono>
@@ -66,14 +67,26 @@ class Presenter {
     Presenter& operator=(const Presenter&) = delete;
 
     // Makes the renderer and the texture; an empty string on success, else
-    // one line saying what failed.
-    std::string Open(SDL_Window* window);
+    // one line saying what failed. With `wholeScale` the picture is scaled
+    // only by whole numbers, whatever size the window is given.
+    std::string Open(SDL_Window* window, bool wholeScale = false);
 
-    // Colours, uploads and presents what the screen shows now. False (and
-    // nothing shown) while the primary is locked: its pixels are half drawn.
+    // Shows `view` (640x480 ARGB8888, stride 640 pixels) in place of the
+    // screen from the next presentation on, or the screen again for nullptr.
+    // The previous view is not read again.
+    void ShowView(const std::uint32_t* view);
+    // The pixels of the view being shown changed.
+    void ViewChanged();
+
+    // Colours, uploads and presents what the screen shows now, or the view.
+    // False (and nothing shown) while the screen is shown and the primary is
+    // locked: its pixels are half drawn.
     bool Present();
 
-    // The screen generation of the last presentation.
+    // Grows whenever what is to be shown changes: the screen, the view, or
+    // which of them.
+    std::uint64_t Generation() const { return device_.ScreenGeneration() + viewGeneration_; }
+    // The generation of the last presentation.
     std::uint64_t ShownGeneration() const { return shownGeneration_; }
     std::uint64_t Presentations() const { return presentations_; }
     // The refresh interval of the window's display (60 Hz when unknown).
@@ -85,6 +98,8 @@ class Presenter {
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     ColourLookup lookup_{};
+    const std::uint32_t* view_ = nullptr;
+    std::uint64_t viewGeneration_ = 0;
     std::uint64_t shownGeneration_ = 0;
     std::uint64_t presentations_ = 0;
 };
