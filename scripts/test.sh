@@ -20,4 +20,5 @@ ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
 bash scripts/deps.sh windows wine
 bash scripts/build-windows.sh --tests
 ctest --test-dir build-windows --output-on-failure
-bash tests/e2e/wine_e2e.sh build-windows "$build/velmora_screen_check" resources/ALL.bmp
+bash tests/e2e/wine_e2e.sh build-windows "$build/velmora_screen_check" resources/ALL.bmp \
+     "$build/velmora-replay"

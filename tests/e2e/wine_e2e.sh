@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # velmora.exe end to end under Wine, on the real DirectDraw in its exclusive
 # 640x480 mode: a virtual X server of exactly that size, no window manager,
-# a private Wine prefix.
-#   wine_e2e.sh BUILD_WINDOWS SCREEN_CHECK PALETTE_BMP
+# a private Wine prefix. Then F2 saves into --save-dir, and a depth map made
+# by the Linux player opens with --open.
+#   wine_e2e.sh BUILD_WINDOWS SCREEN_CHECK PALETTE_BMP REPLAY
 set -euo pipefail
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
@@ -16,7 +17,9 @@ wine_private "$build/wine-template" "$work/wine"
 
 # Fast moves reach the program merged into fewer.
 pace=0.02
-start_and_drag wine "$build/velmora.exe"
+mkdir "$work/saved"
+windows_path() { wine winepath -w "$1" | tr -d '\r'; }
+start_and_drag wine "$build/velmora.exe" --save-dir "$(windows_path "$work/saved")"
 
 # The command list, closed by each key that closes it, and the statistics,
 # with the brush resting above them: closing may send the window a pointer
@@ -29,5 +32,25 @@ for key in Return Escape space; do
     box F1 "$key" "$rest" 120 40
 done
 box s Return "$rest" 120 40
+box F2 Return "$rest" 120 40
+step=saved
+files=("$work"/saved/velmora-*)
+[ "${#files[@]}" = 2 ] || fail "not two files: ${files[*]}"
+[[ ${files[0]} == *-depth.png || ${files[1]} == *-depth.png ]] || fail "no depth map saved"
+finish
 
+# A plateau at depth 10 from the player, opened: the picture repeats every
+# 70 columns there.
+passed=0 step=open
+{
+    for _ in 1 2 3 4 5; do echo "key Up"; done
+    for ((x = 150; x <= 260; x += 10)); do echo "lbutton $x 100"; done
+    printf 'move 500 400\nkey F2\n'
+} | "$4" --out "$work/made" - >/dev/null || fail "the player did not save"
+map=$(echo "$work"/made/velmora-*-depth.png)
+move 500 400
+wine "$build/velmora.exe" --open "$(windows_path "$map")" \
+    >"$work/velmora.out" 2>"$work/velmora.err" </dev/null &
+program_pid=$!
+poll period @ 170 250 104 115 70
 finish
