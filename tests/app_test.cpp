@@ -65,6 +65,8 @@ TEST(Display, StartPictureFramesAndAPresentThatFindsTheSurfacesLost) {
         const std::vector<std::uint8_t> last = test::Picture(r.Back());
         const int slot = r.program.display.flickerPalettes.cursor;
         r.device.LoseSurfaces();
+        r.faults.Arm(Operation::kRestore, 1);  // the tile's: the screen is still taken
+        EXPECT_FALSE(display::RecoverLostSurfaces(r.program.display));
         display::PresentFrame(r.program.display, 1, r.program.settings.frameCount);
         EXPECT_TRUE(test::Picture(r.Front()) == last && test::Picture(r.Back()) == last);
         EXPECT_EQ(
@@ -87,6 +89,8 @@ TEST(Keys, EscF12AndCloseEndTheProgramWithZeroAndReleaseEverything) {
         EXPECT_TRUE(cursor == 1 && rig.windows.CursorHidden()) << "the pointer is hidden";
         EXPECT_EQ(rig.windows.Boxes(), std::vector<std::string>{kCommandListText});
         EXPECT_EQ(rig.next, 3U) << "the program quit by itself";
+        EXPECT_EQ(rig.windows.SendMessageA(1, WM_SETCURSOR, 1, 0), 0)
+            << "a closed window answers nothing";
         ExpectAllReleased(rig, std::to_string(key));
     }
 }

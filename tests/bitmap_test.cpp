@@ -152,17 +152,30 @@ TEST(BitmapSurface, CopyStretchesTheSourceAndLoadTakesTheResourceElseTheFile) {
     EXPECT_EQ(PixelsOf(tile), rows);
     EXPECT_EQ(PixelsOf(half)[40 * 59 + 39], rows[80 * 118 + 78]);
     EXPECT_EQ(std::pair(InMemory(half)->Width(), InMemory(half)->Height()), std::pair(40, 60));
+    // No resource of that name: its file is tried; a negative size is refused before either.
+    EXPECT_TRUE(LoadBitmapSurface(rig.kernel, rig.dd, "ALX", 0, 0) == nullptr &&
+                LoadBitmapSurface(rig.kernel, rig.dd, "ALL", -1, 0) == nullptr);
+    EXPECT_EQ(rig.kernel.FilesOpened(), 1U);
     rig.faults.Arm(Operation::kCreateSurface, 1);
     EXPECT_EQ(LoadBitmapSurface(rig.kernel, rig.dd, "ALL", 0, 0), nullptr);
     EXPECT_EQ(gdi.LiveBitmaps() + gdi.LiveDCs(), 1U) << "the second memory context";
 
-    // Else the file of that name; true colours take the nearest of the 3-3-2 cube.
+    // Else the file of that name; true colours take the nearest of the 3-3-2 cube, then of
+    // the screen's palette.
     Rig fallback(640, BitmapBytes({40, 100000}));
     fallback.File("ALL",
                   BitmapBytes({40, 1, 2, 24, 0, 0, {}, {48, 32, 16, 0, 0, 255, 0, 0}}, true));
-    surface = LoadBitmapSurface(fallback.kernel, fallback.dd, "ALL", 0, 0);
-    ASSERT_NE(surface, nullptr);
-    EXPECT_EQ(PixelsOf(surface), (Bytes{0x1C, 0x05}));
+    PaletteTable screen{};
+    screen[9] = Rgb(20, 30, 50);
+    screen[200] = Rgb(10, 250, 5);
+    IDirectDrawPalette* palette = nullptr;
+    ASSERT_EQ(fallback.dd->CreatePalette(DDPCAPS_8BIT, screen.data(), &palette, nullptr), DD_OK);
+    for (const Bytes& pixels : {Bytes{0x1C, 0x05}, Bytes{200, 9}}) {
+        surface = LoadBitmapSurface(fallback.kernel, fallback.dd, "ALL", 0, 0);
+        ASSERT_NE(surface, nullptr);
+        EXPECT_EQ(PixelsOf(surface), pixels);
+        fallback.primary->SetPalette(palette);
+    }
     Rig nothing(640, {});
     EXPECT_EQ(LoadBitmapSurface(nothing.kernel, nothing.dd, "ALL", 0, 0), nullptr);
 }
@@ -178,6 +191,7 @@ TEST(ImageLoader, DecodesEveryLayoutAlikeAndRefusesHostileFiles) {
         {{12, 2, 1, 8, 0, 0, grey, {1, 0, 0, 0}}, {1, 0}},
         {{40, 5, 1, 8, 8, 1, Colours(8, 0), {2, 5, 3, 6, 0, 1}}, {5, 5, 6, 6, 6}},  // runs
         {{40, 1, 2, 24, 0, 0, {}, {48, 32, 16, 0, 0, 255, 0, 0}}, {0x00FF00U, 0x102030U}},
+        {{40, 2, 1, 32, 0, 0, {}, {48, 32, 16, 0, 255, 0, 0, 0}}, {0x102030U, 0x0000FFU}},
         {{40, 3, 1, 16, 0, 0, {}, {0, 0x7C, 0xE0, 3, 0x1F, 0, 0, 0}}, {0xFF0000, 0xFF00, 0xFF}},
         {{40, 3, 1, 16, 0, 3, {0x1F, 0x3E0, 0x7C00}, {0x1F, 0, 0xE0, 3, 0, 0x7C, 0, 0}},
          {0xFF0000, 0xFF00, 0xFF}},  // bit fields, red in the low bits
@@ -198,26 +212,38 @@ TEST(ImageLoader, DecodesEveryLayoutAlikeAndRefusesHostileFiles) {
 
     const Bytes valid = BitmapBytes({40, 4, 2, 8, 0, 0, grey, Bytes(8, 7)}, true);
     ASSERT_TRUE(DecodeBitmapFile(valid).image);
-    std::vector<Bytes> hostile = {{},
-                                  {valid.begin(), valid.begin() + 10},  // no info header
-                                  {valid.begin(), valid.begin() + 40},  // header cut
-                                  {valid.begin(), valid.end() - 3}};    // pixels cut
-    for (auto [at, value] : {std::pair{21, 0x7F},                       // width 2^31 - 1
-                             std::pair{49, 0x80},                       // 2^31 colours
-                             std::pair{17, 0x7F},                       // header size 2^31
-                             std::pair{13, 0x7F}}) {                    // pixels far past the end
-        hostile.push_back(valid);
-        hostile.back()[static_cast<std::size_t>(at)] = static_cast<std::uint8_t>(value);
-    }
-    // Too wide, though every pixel is there; a pixel past the colour table.
-    hostile.push_back(BitmapBytes({40, 8193, 1, 8, 0, 0, grey, Bytes(8196, 0)}, true));
-    hostile.push_back(BitmapBytes({40, 2, 1, 8, 3, 0, {0, 0, 0}, {1, 3, 0, 0}}, true));
-    for (std::size_t i = 0; i < hostile.size(); ++i) {
-        const auto result = DecodeBitmapFile(hostile[i]);
-        EXPECT_TRUE(!result.image && !result.error.empty()) << "case " << i;
+    const auto with = [&valid](std::size_t at, std::uint8_t value) {
+        Bytes bytes = valid;
+        bytes[at] = value;
+        return bytes;
+    };
+    const std::string cut = "bitmap too short for its header";
+    const std::string range = "bitmap size out of range";
+    // The last three: too wide, too tall (though every pixel is there), a pixel past the
+    // colour table (which each decoder words its own way).
+    const std::pair<Bytes, std::string> hostile[] = {
+        {{}, cut},
+        {{valid.begin(), valid.begin() + 10}, cut},  // no info header
+        {{valid.begin(), valid.begin() + 40}, cut},  // header cut
+        {{valid.begin(), valid.end() - 3}, "bitmap pixels run past the end of the data"},
+        {with(1, 'X'), "not a bitmap file"},
+        {with(21, 0x7F), range},                        // width 2^31 - 1
+        {with(49, 0x80), "colour count out of range"},  // 2^31 colours
+        {with(17, 0x7F), cut},                          // header size 2^31
+        {with(13, 0x7F), "bitmap pixel offset past the end of the data"},
+        {BitmapBytes({40, 8193, 1, 8, 0, 0, grey, Bytes(8196, 0)}, true), range},
+        {BitmapBytes({40, 1, 8193, 8, 0, 0, grey, Bytes(8193 * 4, 0)}, true), range},
+        {BitmapBytes({40, 2, 1, 8, 3, 0, {0, 0, 0}, {1, 3, 0, 0}}, true), ""}};
+    for (const auto& [bytes, error] : hostile) {
+        const auto result = DecodeBitmapFile(bytes);
+        EXPECT_TRUE(!result.image && !result.error.empty() && result.error.starts_with(error))
+            << error << ": " << result.error;
     }
     EXPECT_FALSE(BitmapFileFromResource({}));
+    EXPECT_TRUE(BitmapFileFromResource(BitmapBytes({40, 4, 2, 24})))
+        << "the header alone: pixels are the decoder's to miss";
     EXPECT_FALSE(ScaleImage(*DecodeBitmapFile(valid).image, 100000, 1));
+    EXPECT_TRUE(ScaleImage(*DecodeBitmapFile(valid).image, 1, 8192)) << "as tall as allowed";
 }
 
 }  // namespace

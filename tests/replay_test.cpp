@@ -2,6 +2,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <iostream>
 
 #include "tests/app_support.h"
 #include "tools/replay/script.h"
@@ -38,6 +39,7 @@ TEST(ReplayScript, BadDirectivesAreRejectedWithTheirLineAndNothingRuns) {
         {"bitmap a b\n", ":1: too many arguments for 'bitmap'"},
         {"time 4294967296\n", ":1: bad time"},
         {"wait 0x\n", ":1: bad milliseconds '0x'"},
+        {"idle 9x10\n", ":1: bad count '9x10'"},
         {std::string("idle\nkey a\0\n", 11), ":2: NUL byte in line"},
     };
     for (const auto& [script, message] : cases) {
@@ -195,6 +197,13 @@ TEST(Replay, CommandLineAndDemos) {
     for (std::size_t i = 0; i < std::size(counts); ++i) {
         EXPECT_EQ(ReplayMain(counts[i], bad[i], out, err), kExitBadScript) << bad[i][1];
     }
+    // "-": the script comes from standard input, named so in messages.
+    std::istringstream input("key esc\njump\n");
+    std::streambuf* const terminal = std::cin.rdbuf(input.rdbuf());
+    const char* piped[] = {"r", "-"};
+    EXPECT_EQ(ReplayMain(2, piped, out, err), kExitBadScript);
+    std::cin.rdbuf(terminal);
+    EXPECT_NE(err.str().find("<stdin>:2: unknown directive 'jump'"), std::string::npos);
     for (const char* demo : {"steps", "target", "bars"}) {
         const fs::path dir = test::OwnPath(std::string("demo-") + demo);
         const std::string script = std::string(VELMORA_DEMO_DIR) + "/" + demo + ".velmora";

@@ -62,6 +62,7 @@ TEST(Win32WindowSystem, MessagesReachTheClassProcedureAndComeBackWhole) {
     const platform::HWND window = windows.CreateWindowExA(0, "velmoralayertest", "", 0, 0, 0, 0, 0,
                                                           ~platform::HWND{2}, 0, 0, nullptr);
     ASSERT_NE(window, 0U);
+    EXPECT_TRUE(windows.UpdateWindow(window));
     const platform::MSG sent[] = {{window, 0x8001, ~0ULL, -5},
                                   {window, WM_MOUSEMOVE, MK_LBUTTON, 0x01E0027F}};
     for (const platform::MSG& m : sent) {
@@ -101,9 +102,8 @@ TEST(Win32Kernel, ResourcesAndImagesOfTheExecutable) {
     const platform::HBITMAP bitmap = kernel.LoadImageA(gdi, self, "ALL", 0, 0, 0, 0x2000);
     platform::BITMAP record;
     ASSERT_EQ(gdi.GetObjectA(bitmap, sizeof(record), &record), 24);
-    EXPECT_EQ(record.bmWidth, 80);
-    EXPECT_EQ(record.bmHeight, 120);
-    EXPECT_EQ(record.bmBitsPixel, 8);
+    EXPECT_EQ(std::tuple(record.bmWidth, record.bmHeight, record.bmPlanes, record.bmBitsPixel),
+              std::tuple(80, 120, 1, 8));
     EXPECT_EQ(gdi.GetObjectA(bitmap, 20, &record), 0);  // too small for the record
     EXPECT_EQ(gdi.GetObjectA(bitmap, 0, nullptr), 24);
     EXPECT_TRUE(gdi.DeleteObject(bitmap));
@@ -130,8 +130,14 @@ TEST(Win32DirectDraw, WrappersForwardAndEndWithTheirObject) {
     platform::IDirectDrawSurface* target = nullptr;
     ASSERT_EQ(directDraw->CreateSurface(&description, &source, nullptr), DD_OK);
     ASSERT_EQ(directDraw->CreateSurface(&description, &target, nullptr), DD_OK);
+    // Refused: a description of another size, a palette read into nothing.
     description.dwSize = 100;
     EXPECT_EQ(directDraw->CreateSurface(&description, &source, nullptr), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(target->GetSurfaceDesc(&description), DDERR_INVALIDPARAMS);
+    platform::PALETTEENTRY colours[256] = {};
+    platform::IDirectDrawPalette* palette = nullptr;
+    ASSERT_EQ(directDraw->CreatePalette(DDPCAPS_8BIT, colours, &palette, nullptr), DD_OK);
+    EXPECT_EQ(palette->GetEntries(0, 0, 1, nullptr), DDERR_INVALIDPARAMS);
 
     // Row 7 of the source, through a locked rectangle, blitted to row 100.
     platform::DDSURFACEDESC locked;
