@@ -28,7 +28,11 @@ add_custom_command(TARGET velmora_display_tests POST_BUILD
                    COMMAND ${CMAKE_COMMAND} -E copy_if_different
                            ${CMAKE_SOURCE_DIR}/resources/ALL.bmp
                            $<TARGET_FILE_DIR:velmora_display_tests>/ALL.bmp)
-set(VELMORA_WINE_SUITES velmora_stereo_tests velmora_display_tests)
+
+# The PNG files, with the cross-built libpng.
+add_executable(velmora_files_tests tests/depth_png_test.cpp)
+target_link_libraries(velmora_files_tests PRIVATE velmora_files PNG::PNG gtest_main)
+set(VELMORA_WINE_SUITES velmora_stereo_tests velmora_display_tests velmora_files_tests)
 
 # The real layers' own tests, which windows-program.cmake defines.
 if(TARGET velmora_win32_tests)

@@ -25,6 +25,11 @@ constexpr std::size_t kMapSize = static_cast<std::size_t>(kMapWidth) * kMapHeigh
 constexpr int kForeignWhiteDepth = 30;
 // Files larger than this are refused before decoding.
 constexpr std::size_t kMaxFileBytes = 64U * 1024U * 1024U;
+// Wider or taller images are refused (libpng's user limits).
+constexpr std::uint32_t kMaxImageSide = 16384;
+// So are images whose pixel data would inflate to more than this: rows are
+// decoded one at a time, so memory stays at a row, but inflating costs time.
+constexpr std::uint64_t kMaxDecodedBytes = 256U * 1024U * 1024U;
 
 // The brush's top-left corner, when a brush rests on the map.
 struct BrushSpot {
@@ -41,14 +46,12 @@ struct Rgb {
 // 640x480 palette indexes (stride 640) seen through a 256-entry palette, as
 // an RGB PNG. On failure: empty, with `error` set.
 std::vector<std::uint8_t> EncodePicturePng(const std::uint8_t* indexes,
-                                           const std::array<Rgb, 256>& palette,
-                                           std::string& error);
+                                           const std::array<Rgb, 256>& palette, std::string& error);
 
 // 640x480 depths (stride 640) as the greyscale PNG described above
 // (stereo::DepthGrey), the resting brush's spot recorded when there is one.
 std::vector<std::uint8_t> EncodeDepthPng(const std::int8_t* depth,
-                                         const std::optional<BrushSpot>& brush,
-                                         std::string& error);
+                                         const std::optional<BrushSpot>& brush, std::string& error);
 
 struct DecodedDepth {
     std::vector<std::int8_t> depth;  // 640x480, stride 640; empty on failure

@@ -3,7 +3,7 @@
 #   deps.sh build   - compiler, CMake, GoogleTest, Google Benchmark, SDL2, libpng
 #   deps.sh e2e     - the X server and tools the end-to-end test drives
 #   deps.sh fuzz    - clang and its libFuzzer runtime
-#   deps.sh windows - the mingw-w64 cross compiler and zip, for velmora.exe
+#   deps.sh windows - the mingw-w64 cross compiler, its zlib, zip and curl, for velmora.exe
 #   deps.sh wine    - Wine, to run velmora.exe and the Windows tests
 set -euo pipefail
 
@@ -11,7 +11,8 @@ build_pkgs=(cmake g++ ninja-build pkg-config libgtest-dev libgmock-dev libbenchm
             libsdl2-dev libpng-dev locales)
 fuzz_pkgs=(clang libclang-rt-14-dev)
 e2e_pkgs=(xvfb xfonts-base xdotool imagemagick x11-utils procps)
-windows_pkgs=(gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 zip)
+windows_pkgs=(gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 libz-mingw-w64-dev zip curl
+              ca-certificates)
 wine_pkgs=(wine wine64 fonts-wine)
 
 wanted=()

@@ -1,11 +1,9 @@
 #include "tools/replay/state.h"
 
+#include "files/depth_png.h"
 #include "platform/ddraw/memory.h"
 
-#include <png.h>
-
 #include <cerrno>
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 
@@ -74,16 +72,15 @@ std::string WriteFile(const std::string& path, const std::vector<std::uint8_t>& 
     return {};
 }
 
-struct PngSink {
-    std::vector<std::uint8_t>* bytes;
-};
-
-void PngWrite(png_structp png, png_bytep data, png_size_t length) {
-    auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
-    sink->bytes->insert(sink->bytes->end(), data, data + length);
+// What a person would see: the front buffer through the palette.
+std::vector<std::uint8_t> EncodePicture(const Snapshot& snapshot, std::string& error) {
+    std::array<files::Rgb, 256> palette;
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        palette[i] = {snapshot.palette[i].peRed, snapshot.palette[i].peGreen,
+                      snapshot.palette[i].peBlue};
+    }
+    return files::EncodePicturePng(snapshot.front.data(), palette, error);
 }
-
-void PngFlush(png_structp /*png*/) {}
 
 }  // namespace
 
@@ -144,42 +141,6 @@ std::string StateJson(const app::Program& program, const Snapshot& snapshot, con
     return json + "}\n";
 }
 
-std::vector<std::uint8_t> EncodePng(const Snapshot& snapshot, std::string& error) {
-    std::vector<std::uint8_t> bytes;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    if (png == nullptr || info == nullptr) {
-        png_destroy_write_struct(&png, nullptr);
-        error = "cannot start the PNG encoder";
-        return {};
-    }
-    std::vector<std::uint8_t> row(640U * 3U);
-    PngSink sink{&bytes};
-    // libpng reports errors by long jump; nothing with a destructor is
-    // created between here and the end of the encoding.
-    if (setjmp(png_jmpbuf(png)) != 0) {  // NOLINT(cert-err52-cpp)
-        png_destroy_write_struct(&png, &info);
-        error = "PNG encoding failed";
-        return {};
-    }
-    png_set_write_fn(png, &sink, PngWrite, PngFlush);
-    png_set_IHDR(png, info, 640, 480, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (std::size_t y = 0; y < 480; ++y) {
-        for (std::size_t x = 0; x < 640; ++x) {
-            const auto& entry = snapshot.palette[snapshot.front[y * 640 + x]];
-            row[x * 3] = entry.peRed;
-            row[x * 3 + 1] = entry.peGreen;
-            row[x * 3 + 2] = entry.peBlue;
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return bytes;
-}
-
 std::string WriteStateFiles(const std::string& directory, const std::string& name,
                             const app::Program& program, const Snapshot& snapshot,
                             const RunState& run) {
@@ -188,7 +149,7 @@ std::string WriteStateFiles(const std::string& directory, const std::string& nam
     if (snapshot.hasDisplay) {
         std::vector<std::uint8_t> palette(1024);
         std::memcpy(palette.data(), snapshot.palette.data(), palette.size());
-        const auto png = EncodePng(snapshot, error);
+        const auto png = EncodePicture(snapshot, error);
         if (!error.empty()) {
             return error;
         }

@@ -31,9 +31,6 @@ Snapshot Capture(const app::Program& program);
 
 std::string StateJson(const app::Program& program, const Snapshot& snapshot, const RunState& run);
 
-// PNG bytes of the front buffer through the palette: 640x480 RGB.
-std::vector<std::uint8_t> EncodePng(const Snapshot& snapshot, std::string& error);
-
 // Writes NAME.front/.back/.depth/.palette/.png/.json into `directory` (the
 // buffer files and PNG only when there is a display). An error text, or
 // empty on success.
