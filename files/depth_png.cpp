@@ -435,6 +435,16 @@ std::vector<std::uint8_t> EncodePicturePng(const std::uint8_t* indexes,
     return Encode(rgb, 3, nullptr, error);
 }
 
+std::vector<std::uint8_t> EncodeViewPng(const std::uint32_t* argb, std::string& error) {
+    std::vector<std::uint8_t> rgb(kMapSize * 3);
+    for (std::size_t i = 0; i < kMapSize; ++i) {
+        rgb[i * 3] = static_cast<std::uint8_t>(argb[i] >> 16);
+        rgb[i * 3 + 1] = static_cast<std::uint8_t>(argb[i] >> 8);
+        rgb[i * 3 + 2] = static_cast<std::uint8_t>(argb[i]);
+    }
+    return Encode(rgb, 3, nullptr, error);
+}
+
 std::vector<std::uint8_t> EncodeDepthPng(const std::int8_t* depth,
                                          const std::optional<BrushSpot>& brush,
                                          std::string& error) {

@@ -48,6 +48,10 @@ struct Rgb {
 std::vector<std::uint8_t> EncodePicturePng(const std::uint8_t* indexes,
                                            const std::array<Rgb, 256>& palette, std::string& error);
 
+// 640x480 ARGB8888 pixels (stride 640), such as the depth view, as an RGB
+// PNG.
+std::vector<std::uint8_t> EncodeViewPng(const std::uint32_t* argb, std::string& error);
+
 // 640x480 depths (stride 640) as the greyscale PNG described above
 // (stereo::DepthGrey), the resting brush's spot recorded when there is one.
 std::vector<std::uint8_t> EncodeDepthPng(const std::int8_t* depth,

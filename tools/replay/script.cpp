@@ -13,7 +13,7 @@ constexpr std::uint64_t kU16 = 0xFFFF;
 constexpr std::uint64_t kU32 = 0xFFFFFFFF;
 
 // The operations a script may make fail.
-constexpr std::array<platform::Operation, 12> kScriptableOperations = {
+constexpr std::array<platform::Operation, 13> kScriptableOperations = {
     platform::Operation::kDirectDrawCreate,
     platform::Operation::kSetCooperativeLevel,
     platform::Operation::kSetDisplayMode,
@@ -26,6 +26,7 @@ constexpr std::array<platform::Operation, 12> kScriptableOperations = {
     platform::Operation::kFlip,
     platform::Operation::kRestore,
     platform::Operation::kCreateWindow,
+    platform::Operation::kWriteFile,
 };
 
 std::string Lower(std::string_view s) {

@@ -104,6 +104,12 @@ Snapshot Capture(const app::Program& program) {
         snapshot.palette = palette->Entries();
         snapshot.attachedSlot = display::FlickerSlotOf(d.flickerPalettes, palette);
     }
+    if (program.work.viewShown) {
+        snapshot.view = program.work.view;
+    }
+    if (program.scene.stamp.made) {
+        snapshot.brush = files::BrushSpot{program.scene.stamp.x, program.scene.stamp.y};
+    }
     return snapshot;
 }
 
@@ -149,7 +155,15 @@ std::string WriteStateFiles(const std::string& directory, const std::string& nam
     if (snapshot.hasDisplay) {
         std::vector<std::uint8_t> palette(1024);
         std::memcpy(palette.data(), snapshot.palette.data(), palette.size());
-        const auto png = EncodePicture(snapshot, error);
+        // What a person sees: the stereogram, or the depth view while shown.
+        const auto png = snapshot.view.size() == stereo::DepthMap::kSize
+                             ? files::EncodeViewPng(snapshot.view.data(), error)
+                             : EncodePicture(snapshot, error);
+        if (!error.empty()) {
+            return error;
+        }
+        const auto depthPng = files::EncodeDepthPng(
+            reinterpret_cast<const std::int8_t*>(snapshot.depth.data()), snapshot.brush, error);
         if (!error.empty()) {
             return error;
         }
@@ -158,7 +172,8 @@ std::string WriteStateFiles(const std::string& directory, const std::string& nam
               {".back", &snapshot.back},
               {".depth", &snapshot.depth},
               {".palette", &palette},
-              {".png", &png}}) {
+              {".png", &png},
+              {"-depth.png", &depthPng}}) {
             if (!(error = WriteFile(base + suffix, *bytes)).empty()) {
                 return error;
             }
