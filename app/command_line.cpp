@@ -70,8 +70,7 @@ void TakeOptions(Program& program, const Options& options, const std::string& de
 }
 
 std::string UsageText(bool windowAvailable) {
-    std::string text =
-        "usage: velmora [--open FILE] [--save-dir DIR]";
+    std::string text = "usage: velmora [--open FILE] [--save-dir DIR]";
     text += windowAvailable ? " [--window]\n" : "\n";
     text +=
         "       velmora --help | --version\n"

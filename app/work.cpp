@@ -73,8 +73,7 @@ std::string SavedPictureName(const std::string& stamp, int attempt) {
 }
 
 std::string SavedDepthName(const std::string& stamp, int attempt) {
-    return "velmora-" + stamp + (attempt > 1 ? "-" + std::to_string(attempt) : "") +
-           "-depth.png";
+    return "velmora-" + stamp + (attempt > 1 ? "-" + std::to_string(attempt) : "") + "-depth.png";
 }
 
 void SaveScreen(Program& program, HWND window) {

@@ -99,7 +99,7 @@ std::string WriteFileNoReplace(const std::string& path, const std::vector<std::u
     std::random_device entropy;
     const std::string temporary =
         (folder / fs::path("." + target.filename().string() + "." +
-                             std::to_string(entropy() % 1000000U) + ".part"))
+                           std::to_string(entropy() % 1000000U) + ".part"))
             .string();
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (file == nullptr) {
@@ -166,9 +166,8 @@ std::string DefaultSaveFolder() {
         pictures = fs::path(named);
     } else {
         const char* config = std::getenv("XDG_CONFIG_HOME");
-        const fs::path configFolder = config != nullptr && *config != 0
-                                          ? fs::path(config)
-                                          : fs::path(homeFolder) / ".config";
+        const fs::path configFolder =
+            config != nullptr && *config != 0 ? fs::path(config) : fs::path(homeFolder) / ".config";
         std::ifstream dirs(configFolder / "user-dirs.dirs");
         std::string line;
         const std::string key = "XDG_PICTURES_DIR=\"";

@@ -19,7 +19,7 @@ constexpr int kGreyStep = 7;
 // The grey of a depth: (depth + 3) * 7, so -3 is black and 0 a dark grey.
 // Depths outside -3..32 take the grey of the nearer end of the range.
 constexpr std::uint8_t DepthGrey(int depth) {
-    const int clamped = depth < kFarthestDepth ? kFarthestDepth
+    const int clamped = depth < kFarthestDepth  ? kFarthestDepth
                         : depth > kNearestDepth ? kNearestDepth
                                                 : depth;
     return static_cast<std::uint8_t>((clamped - kFarthestDepth) * kGreyStep);
@@ -31,7 +31,7 @@ constexpr std::uint8_t DepthGrey(int depth) {
 // bright edge and a fall a dark one, and the outline of the brush where
 // `stamp` says it rests. A pixel's shading reads the row above, so after a
 // depth change in rows a..b redraw rows a..b+1.
-void RenderRelief(const DepthMap& depth, const BrushStamp& stamp, std::uint32_t* argb,
-                  int firstRow, int rowCount);
+void RenderRelief(const DepthMap& depth, const BrushStamp& stamp, std::uint32_t* argb, int firstRow,
+                  int rowCount);
 
 }  // namespace velmora::stereo

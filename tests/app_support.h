@@ -88,8 +88,8 @@ struct Replay {
     Replay(const std::string& name, const std::string& script, files::DecodedDepth opened = {})
         : dir(OwnPath(name)) {
         std::filesystem::remove_all(dir);
-        status = replay::RunReplay(script, "test.velmora", dir.string(), out, err,
-                                   std::move(opened));
+        status =
+            replay::RunReplay(script, "test.velmora", dir.string(), out, err, std::move(opened));
     }
     ~Replay() { std::filesystem::remove_all(dir); }
     std::string Text(const std::string& name) const {

@@ -13,7 +13,7 @@ constexpr std::uint32_t kRed = 0xFFFF0000U;
 
 int Level(std::uint32_t pixel) {
     return pixel == (0xFF000000U | (pixel & 0xFFU) * 0x010101U) ? static_cast<int>(pixel & 0xFFU)
-                                                                 : -1;
+                                                                : -1;
 }
 
 struct Relief {
@@ -44,9 +44,9 @@ TEST(RenderRelief, GreysOfDepthsEdgesOfPlateausAndTheBrushOutline) {
     r.Fill(40, 500, 400, 540, 480);
     r.stamp = {true, 100, 300, true};
     r.Render();
-    const std::tuple<int, int, int> table[] = {
-        {250, 120, 56}, {400, 200, 21}, {0, 0, 245},  {9, 9, 245},
-        {620, 470, 0},  {520, 470, 245}, {201, 101, 56}, {299, 149, 56}};
+    const std::tuple<int, int, int> table[] = {{250, 120, 56}, {400, 200, 21}, {0, 0, 245},
+                                               {9, 9, 245},    {620, 470, 0},  {520, 470, 245},
+                                               {201, 101, 56}, {299, 149, 56}};
     for (const auto& [x, y, level] : table) {
         EXPECT_EQ(r.At(x, y), level) << x << "," << y;
     }
@@ -64,9 +64,8 @@ TEST(RenderRelief, GreysOfDepthsEdgesOfPlateausAndTheBrushOutline) {
             };
             const int j = x - 101;
             const int row = y - 300;
-            const bool rim = cell(j, row) &&
-                             !(cell(j - 1, row) && cell(j + 1, row) && cell(j, row - 1) &&
-                               cell(j, row + 1));
+            const bool rim = cell(j, row) && !(cell(j - 1, row) && cell(j + 1, row) &&
+                                               cell(j, row - 1) && cell(j, row + 1));
             EXPECT_EQ(r.pixels[y * 640 + x] == kRed, rim) << x << "," << y;
             red += rim ? 1 : 0;
         }

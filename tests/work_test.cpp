@@ -26,8 +26,9 @@ std::vector<std::string> Listing(const fs::path& dir) {
 }
 
 TEST(Save, F2WritesWhatIsOnScreenUnderNewNamesAndAFailedWriteLeavesNothing) {
-    Replay r("save", "time 1700000000\nlbutton 300 200\nmove 400 300\nkey F2\nwait 999\nkey F2\n"
-                     "fail WriteFile 1 1\nkey F2\nfail WriteFile\nkey F2\ndump d\n");
+    Replay r("save",
+             "time 1700000000\nlbutton 300 200\nmove 400 300\nkey F2\nwait 999\nkey F2\n"
+             "fail WriteFile 1 1\nkey F2\nfail WriteFile\nkey F2\ndump d\n");
     ASSERT_EQ(r.status, 0) << r.err.str();
     const std::string base = (r.dir / kStamp).string();
     EXPECT_EQ(r.out.str(),
@@ -38,7 +39,7 @@ TEST(Save, F2WritesWhatIsOnScreenUnderNewNamesAndAFailedWriteLeavesNothing) {
                   "picture was saved as " + base + "-3.png\nVelmora: Could not save the " +
                   "picture: cannot write '" + base + "-4.png': no space left on device\n");
     // Nothing half-written, no temporary file left behind.
-    std::vector<std::string> expected = {"d-depth.png", "d.back",  "d.depth",   "d.front",
+    std::vector<std::string> expected = {"d-depth.png", "d.back",    "d.depth", "d.front",
                                          "d.json",      "d.palette", "d.png"};
     for (const char* suffix : {".png", "-depth.png", "-2.png", "-2-depth.png", "-3.png"}) {
         expected.push_back(kStamp + std::string(suffix));
@@ -87,7 +88,8 @@ TEST(Open, SaveOpenSaveGivesTheSameDepthMapAndTheStereogramShowsIt) {
     }
     EXPECT_EQ(std::count(seen.begin(), seen.end(), true), 36);
 
-    files::DecodedDepth opened = files::DecodedDepth(files::DecodeDepthPng(saved.data(), saved.size()));
+    files::DecodedDepth opened =
+        files::DecodedDepth(files::DecodeDepthPng(saved.data(), saved.size()));
     ASSERT_TRUE(opened.error.empty()) << opened.error;
     // Opened: the brush rests where it starts. Moved onto the spot where it
     // rested when saved, everything is as it was.
@@ -104,7 +106,9 @@ TEST(Open, SaveOpenSaveGivesTheSameDepthMapAndTheStereogramShowsIt) {
     int repeating = 0;
     for (int y = 0; y < 480; ++y) {
         for (int x = 120; x < 640; ++x) {
-            const auto at = [&](int column) { return static_cast<std::int8_t>(depth[y * 640 + column]); };
+            const auto at = [&](int column) {
+                return static_cast<std::int8_t>(depth[y * 640 + column]);
+            };
             bool same = true;
             for (int k = 1; k <= 40 && same; ++k) {
                 same = at(x - k) == at(x);
@@ -139,7 +143,8 @@ TEST(Open, AForeignPictureIsReadByBrightnessAndABadFileStartsNothing) {
     std::ostringstream out;
     std::ostringstream err;
     const fs::path dir = test::OwnPath("not-started");
-    for (const std::string& bad : {std::string("/nonexistent.png"), std::string(VELMORA_DEMO_DIR "/bars.velmora")}) {
+    for (const std::string& bad :
+         {std::string("/nonexistent.png"), std::string(VELMORA_DEMO_DIR "/bars.velmora")}) {
         const char* argv[] = {"velmora-replay", "--out", dir.c_str(), "--open", bad.c_str(), "-"};
         err.str("");
         EXPECT_EQ(replay::ReplayMain(6, argv, out, err), replay::kExitBadScript);
@@ -210,7 +215,8 @@ TEST(CommandLine, OptionsHelpVersionAndMistakes) {
     EXPECT_EQ(PrepareRun(ParseOptions({"-x"}, true), true, opened, out, err), 2);
     EXPECT_EQ(err.str(), "velmora: unknown option '-x'\n" + UsageText(true));
     err.str("");
-    EXPECT_EQ(PrepareRun(ParseOptions({"--open", "/nonexistent.png"}, true), true, opened, out, err), 2);
+    EXPECT_EQ(
+        PrepareRun(ParseOptions({"--open", "/nonexistent.png"}, true), true, opened, out, err), 2);
     EXPECT_EQ(err.str().rfind("velmora: /nonexistent.png: ", 0), 0U) << err.str();
     EXPECT_FALSE(PrepareRun(ParseOptions({}, true), true, opened, out, err).has_value());
 }

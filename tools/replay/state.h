@@ -18,7 +18,7 @@ struct Snapshot {
     std::vector<std::uint8_t> depth;
     std::array<platform::PALETTEENTRY, 256> palette{};
     int attachedSlot = -1;
-    std::vector<std::uint32_t> view;       // the depth view while it is shown
+    std::vector<std::uint32_t> view;        // the depth view while it is shown
     std::optional<files::BrushSpot> brush;  // where the brush rests
 };
 
