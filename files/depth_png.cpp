@@ -332,7 +332,7 @@ bool ReadPng(Decoder& d) {
     png_set_chunk_cache_max(png, kMaxCachedChunks);
     png_set_chunk_malloc_max(png, kMaxChunkBytes);
     // A damaged chunk of any kind refuses the file: a depth map whose own
-    // chunk were dropped would otherwise pass for a picture from elsewhere.
+    // chunk was dropped would otherwise pass for a picture from elsewhere.
     png_set_crc_action(png, PNG_CRC_DEFAULT, PNG_CRC_ERROR_QUIT);
     png_read_info(png, info);
 
