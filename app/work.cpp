@@ -68,12 +68,28 @@ std::string EncodeScreen(const Program& program, std::vector<std::uint8_t>& pict
 
 }  // namespace
 
+namespace {
+
+// "velmora-STAMP" and, from the second try on, "-N". Built by appending:
+// GCC 12 at -O3 warns falsely about "literal" + std::string.
+std::string SavedBase(const std::string& stamp, int attempt) {
+    std::string base = "velmora-";
+    base += stamp;
+    if (attempt > 1) {
+        base += '-';
+        base += std::to_string(attempt);
+    }
+    return base;
+}
+
+}  // namespace
+
 std::string SavedPictureName(const std::string& stamp, int attempt) {
-    return "velmora-" + stamp + (attempt > 1 ? "-" + std::to_string(attempt) : "") + ".png";
+    return SavedBase(stamp, attempt) + ".png";
 }
 
 std::string SavedDepthName(const std::string& stamp, int attempt) {
-    return "velmora-" + stamp + (attempt > 1 ? "-" + std::to_string(attempt) : "") + "-depth.png";
+    return SavedBase(stamp, attempt) + "-depth.png";
 }
 
 void SaveScreen(Program& program, HWND window) {

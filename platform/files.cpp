@@ -96,11 +96,15 @@ std::string WriteFileNoReplace(const std::string& path, const std::vector<std::u
     if (!fs::is_directory(folder, status)) {
         return "no folder '" + folder.string() + "'";
     }
+    // A hidden name of its own beside the final one, so the rename stays
+    // within one file system.
     std::random_device entropy;
-    const std::string temporary =
-        (folder / fs::path("." + target.filename().string() + "." +
-                           std::to_string(entropy() % 1000000U) + ".part"))
-            .string();
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".";
+    name += std::to_string(entropy() % 1000000U);
+    name += ".part";
+    const std::string temporary = (folder / fs::path(name)).string();
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (file == nullptr) {
         return "cannot write in '" + folder.string() + "': " + SystemError(errno);
