@@ -2,6 +2,7 @@
 // pattern bitmap is the executable's bitmap resource ALL; the options say
 // what to start from and where to save.
 
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -17,6 +18,27 @@
 // Last: it defines many of the names above as macros.
 #include "platform/win32/system_headers.h"
 
+namespace {
+
+// A windowed program starts without a console: when started from one, its
+// usage, version and errors go there, unless they already go somewhere (a
+// file, a pipe).
+void WriteToParentConsole() {
+    const bool outElsewhere = GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) != FILE_TYPE_UNKNOWN;
+    const bool errElsewhere = GetFileType(GetStdHandle(STD_ERROR_HANDLE)) != FILE_TYPE_UNKNOWN;
+    if ((outElsewhere && errElsewhere) || AttachConsole(ATTACH_PARENT_PROCESS) == 0) {
+        return;
+    }
+    if (!outElsewhere) {
+        std::freopen("CONOUT$", "w", stdout);
+    }
+    if (!errElsewhere) {
+        std::freopen("CONOUT$", "w", stderr);
+    }
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int showCode) {
     using namespace velmora;
@@ -25,6 +47,9 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
     std::vector<std::string> arguments;
     for (int i = 1; i < __argc; ++i) {
         arguments.emplace_back(__argv[i]);
+    }
+    if (!arguments.empty()) {
+        WriteToParentConsole();
     }
     // A window of its own and the depth view need the desktop's own
     // presentation, which the exclusive DirectDraw screen does not have.
