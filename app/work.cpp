@@ -117,14 +117,23 @@ void SaveScreen(Program& program, HWND window) {
             return;
         }
         if (const std::string error = kernel.WriteNewFile(depthPath, depth); !error.empty()) {
-            tell("Could not save the depth map: " + error + "\nThe picture was saved as " +
-                 picturePath);
+            std::string text = "Could not save the depth map: ";
+            text += error;
+            text += "\nThe picture was saved as ";
+            tell(text += picturePath);
             return;
         }
-        tell("Saved the picture and its depth map:\n" + picturePath + "\n" + depthPath);
+        std::string text = "Saved the picture and its depth map:\n";
+        text += picturePath;
+        text += '\n';
+        tell(text += depthPath);
         return;
     }
-    tell("Could not save: every name for " + stamp + " in '" + folder + "' is taken");
+    std::string text = "Could not save: every name for ";
+    text += stamp;
+    text += " in '";
+    text += folder;
+    tell(text += "' is taken");
 }
 
 void StartFromOpenedMap(Program& program) {

@@ -158,11 +158,11 @@ std::string DefaultSaveFolder() {
     std::error_code status;
 #ifdef _WIN32
     const char* home = std::getenv("USERPROFILE");
-    const std::string homeFolder = home != nullptr ? home : "";
+    std::string homeFolder = home != nullptr ? home : "";
     const fs::path pictures = fs::path(homeFolder) / "Pictures";
 #else
     const char* home = std::getenv("HOME");
-    const std::string homeFolder = home != nullptr ? home : "";
+    std::string homeFolder = home != nullptr ? home : "";
     // The XDG pictures folder: the environment, else user-dirs.dirs, else
     // the usual name.
     fs::path pictures;
@@ -181,7 +181,7 @@ std::string DefaultSaveFolder() {
             }
             std::string value = line.substr(key.size(), line.size() - key.size() - 1);
             if (value.rfind("$HOME", 0) == 0) {
-                value = homeFolder + value.substr(5);
+                value.replace(0, 5, homeFolder);
             }
             pictures = fs::path(value);
         }
