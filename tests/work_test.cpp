@@ -173,9 +173,7 @@ TEST(CommandLine, OptionsHelpVersionAndMistakes) {
         {{"--window", "--help", "--bogus"}, true, A::kHelp, ""},
         {{"--version"}, false, A::kVersion, ""},
         {{"--window"}, false, A::kError, "option '--window' is not available in this build"},
-        {{"--open"}, true, A::kError, "option '--open' needs an argument"},
         {{"--save-dir", ""}, true, A::kError, "option '--save-dir' needs an argument"},
-        {{"m.png"}, true, A::kError, "unknown option 'm.png'"},
     };
     for (const Case& c : cases) {
         const Options o = ParseOptions(c.arguments, c.windowAvailable);
@@ -191,14 +189,12 @@ TEST(CommandLine, OptionsHelpVersionAndMistakes) {
     files::DecodedDepth opened;
     EXPECT_EQ(PrepareRun(ParseOptions({"--help"}, true), true, opened, out, err), 0);
     EXPECT_EQ(out.str(), UsageText(true));
-    EXPECT_NE(UsageText(true).find("--window"), std::string::npos);
     EXPECT_EQ(UsageText(false).find("--window"), std::string::npos);
     EXPECT_EQ(PrepareRun(ParseOptions({"-x"}, true), true, opened, out, err), 2);
     EXPECT_EQ(err.str(), "velmora: unknown option '-x'\n" + UsageText(true));
     err.str("");
-    EXPECT_EQ(
-        PrepareRun(ParseOptions({"--open", "/nonexistent.png"}, true), true, opened, out, err), 2);
-    EXPECT_EQ(err.str().rfind("velmora: /nonexistent.png: ", 0), 0U) << err.str();
+    EXPECT_EQ(PrepareRun(ParseOptions({"--open", "/no.png"}, true), true, opened, out, err), 2);
+    EXPECT_EQ(err.str().rfind("velmora: /no.png: ", 0), 0U) << err.str();
     EXPECT_FALSE(PrepareRun(ParseOptions({}, true), true, opened, out, err).has_value());
 }
 
