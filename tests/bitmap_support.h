@@ -84,11 +84,6 @@ inline PALETTEENTRY Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b, std::
     return {std::uint8_t(r), std::uint8_t(g), std::uint8_t(b), std::uint8_t(f)};
 }
 
-inline std::vector<std::uint8_t> DeliveredAll() {
-    const auto all = resources::AllBitmap();
-    return {all.begin(), all.end()};
-}
-
 // The display as set-up leaves it (exclusive 640x480x8, a flipping primary
 // and its back buffer), and a kernel whose only resource, if any, is ALL.
 struct Rig {
@@ -101,7 +96,9 @@ struct Rig {
     IDirectDrawSurface* back = nullptr;
     std::vector<std::string> files;
 
-    explicit Rig(std::ptrdiff_t pitch = 640, std::vector<std::uint8_t> bytes = DeliveredAll())
+    explicit Rig(std::ptrdiff_t pitch = 640,
+                 std::vector<std::uint8_t> bytes = {resources::AllBitmap().begin(),
+                                                    resources::AllBitmap().end()})
         : device(faults, pitch),
           resource(std::move(bytes)),
           kernel(faults, resource.empty() ? std::vector<Resource>{}

@@ -44,16 +44,12 @@ TEST(RenderRelief, GreysOfDepthsEdgesOfPlateausAndTheBrushOutline) {
     r.Fill(40, 500, 400, 540, 480);
     r.stamp = {true, 100, 300, true};
     r.Render();
-    const std::tuple<int, int, int> table[] = {{250, 120, 56}, {400, 200, 21}, {0, 0, 245},
-                                               {9, 9, 245},    {620, 470, 0},  {520, 470, 245},
-                                               {201, 101, 56}, {299, 149, 56}};
+    const std::tuple<int, int, int> table[] = {
+        {250, 120, 56},  {400, 200, 21}, {0, 0, 245},    {9, 9, 245},     {620, 470, 0},
+        {520, 470, 245}, {201, 101, 56}, {299, 149, 56}, {200, 120, 136}, {300, 120, 0}};
     for (const auto& [x, y, level] : table) {
         EXPECT_EQ(r.At(x, y), level) << x << "," << y;
     }
-    EXPECT_GT(r.At(200, 120), 56 + 10);
-    EXPECT_GT(r.At(250, 100), 56 + 10);
-    EXPECT_LT(r.At(300, 120), 21 - 10);
-    EXPECT_LT(r.At(250, 150), 21 - 10);
     // The outline: the rim of the brush's blob, one column further right after
     // a backward pass, red; nothing red without a stamp.
     int red = 0;

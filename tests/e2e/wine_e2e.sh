@@ -35,8 +35,7 @@ box s Return "$rest" 120 40
 box F2 Return "$rest" 120 40
 step=saved
 files=("$work"/saved/velmora-*)
-[ "${#files[@]}" = 2 ] || fail "not two files: ${files[*]}"
-[[ ${files[0]} == *-depth.png || ${files[1]} == *-depth.png ]] || fail "no depth map saved"
+[[ ${#files[@]} == 2 && " ${files[*]} " == *"-depth.png "* ]] || fail "saved: ${files[*]}"
 finish
 
 # A plateau at depth 10 from the player, opened: the picture repeats every

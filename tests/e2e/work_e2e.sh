@@ -19,12 +19,11 @@ is_png() { [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ];
 if [ "$mode" = work ]; then
     e2e_begin work "$3" "$4" 640x480
     step=made-by-the-player # a plateau at depth 10, saved with F2
-    script="time 1700000000"$'\n'"key Up"$'\n'"key Up"$'\n'"key Up"$'\n'"key Up"$'\n'
-    script+="key Up"$'\n'"lbutton 150 100"$'\n'
-    for ((x = 160; x <= 400; x += 10)); do script+="move $x 100 1"$'\n'; done
-    script+="move 560 440"$'\n'"key F2"$'\n'
-    printf '%s' "$script" | "$replay" --out "$work/made" - >"$work/replay.out" ||
-        fail "the player did not save"
+    {
+        printf 'time 1700000000\nkey Up\nkey Up\nkey Up\nkey Up\nkey Up\n'
+        for ((x = 150; x <= 400; x += 10)); do echo "lbutton $x 100"; done
+        printf 'move 560 440\nkey F2\n'
+    } | "$replay" --out "$work/made" - >"$work/replay.out" || fail "the player did not save"
     map=$(echo "$work"/made/velmora-20231114-221320-depth.png)
     is_png "$map" || fail "the player saved no depth map"
 
@@ -41,9 +40,8 @@ if [ "$mode" = work ]; then
     box F2 Return "$opened" 560 440
     step=saved
     files=("$work"/saved/velmora-*)
-    [ "${#files[@]}" = 2 ] || fail "not two files: ${files[*]}"
-    for file in "${files[@]}"; do is_png "$file" || fail "$file is no PNG"; done
-    [[ ${files[0]} == *-depth.png || ${files[1]} == *-depth.png ]] || fail "no depth map saved"
+    [ "${#files[@]}" = 2 ] && is_png "${files[0]}" && is_png "${files[1]}" &&
+        [[ " ${files[*]} " == *"-depth.png "* ]] || fail "not two PNG files: ${files[*]}"
 
     step=depth-view # the plateau a brighter grey than the background
     xdotool key d
@@ -76,8 +74,7 @@ left=$(geometry 'Absolute upper-left X') top=$(geometry 'Absolute upper-left Y')
 [ "$width" = 1280 ] && [ "$height" = 960 ] || fail "a ${width}x${height} window"
 # Screenshots of the window alone; the pointer placed through its scale.
 shoot() {
-    n=$((n + 1))
-    shot=$work/$(printf %02d "$n")-$step.ppm
+    shot=$work/$((n += 1))-$step.ppm
     import -window "$window" -depth 8 "ppm:$shot" 2>>"$work/import.log" || fail "import failed"
 }
 at() { echo "$((left + 2 * $1 + 1)) $((top + 2 * $2 + 1))"; }
