@@ -179,8 +179,9 @@ TEST(DepthPng, FilesGiveTheirDepthAndBrushOrOneLine) {
          "brush spot out of range in the velmora-depth text chunk"},
         {Write({.texts = {Mapping("none"), Mapping("none")}}), "bad velmora-depth text chunk"},
     };
-    for (const std::string& bad : {Mapping("100"), Mapping("0100 200"), Mapping("100 200 "),
-                                   Mapping("99999999999 0"), Mapping("none").replace(7, 1, "8")}) {
+    for (const std::string& bad :
+         {Mapping("100"), Mapping("0100 200"), Mapping("100 200 "), Mapping("99999999999 0"),
+          std::string("grey = 8 * (depth + 3); brush none")}) {
         cases.emplace_back(Write({.texts = {bad}}), "bad velmora-depth text chunk");
     }
     for (const auto& [bytes, outcome] : cases) {
