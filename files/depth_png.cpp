@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <charconv>
 #include <csetjmp>
+#include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -23,9 +25,11 @@ namespace {
 
 constexpr char kKeyword[] = "velmora-depth";
 constexpr std::string_view kMapping = "grey = 7 * (depth + 3); brush ";
-// Chunks kept in memory (text and unknown ones) and the size of one.
-constexpr png_uint_32 kMaxCachedChunks = 64;
-constexpr png_alloc_size_t kMaxChunkBytes = 1U << 20;
+// The most libpng may hold at once while reading: its own state, the
+// inflater and a few rows of the widest image allowed take well under 1 MiB.
+// Every chunk that would need a buffer of its own (text, profiles, ...) is
+// skipped unread, so nothing in a file can ask for more.
+constexpr std::size_t kMaxDecoderBytes = 8U << 20;
 // Widest pixel before conversion: RGBA, 16 bits a sample.
 constexpr std::size_t kMaxPixelBytes = 8;
 
@@ -34,6 +38,8 @@ struct PngContext {
     std::size_t size = 0;
     std::size_t at = 0;
     std::vector<std::uint8_t>* sink = nullptr;  // writing
+    std::size_t held = 0;                       // what libpng holds now
+    std::size_t peak = 0;                       // and the most it held
     char message[160] = {};
 };
 
@@ -77,6 +83,38 @@ void WriteBytes(png_structp png, png_bytep data, png_size_t length) {
 }
 
 void FlushNothing(png_structp /*png*/) {}
+
+// libpng's allocations while reading, counted and capped: whatever a file
+// declares, the decoder cannot take more than kMaxDecoderBytes. Each block
+// carries its size in front so that freeing it can be counted too.
+constexpr std::size_t kBlockHeader = alignof(std::max_align_t);
+
+png_voidp AllocateCounted(png_structp png, png_alloc_size_t size) {
+    auto* context = static_cast<PngContext*>(png_get_mem_ptr(png));
+    if (size > kMaxDecoderBytes - context->held) {
+        return nullptr;  // libpng reports it as out of memory
+    }
+    auto* block = static_cast<std::uint8_t*>(std::malloc(size + kBlockHeader));
+    if (block == nullptr) {
+        return nullptr;
+    }
+    std::memcpy(block, &size, sizeof(size));
+    context->held += size;
+    context->peak = std::max(context->peak, context->held);
+    return block + kBlockHeader;
+}
+
+void FreeCounted(png_structp png, png_voidp pointer) {
+    if (pointer == nullptr) {
+        return;
+    }
+    auto* context = static_cast<PngContext*>(png_get_mem_ptr(png));
+    auto* block = static_cast<std::uint8_t*>(pointer) - kBlockHeader;
+    std::size_t size = 0;
+    std::memcpy(&size, block, sizeof(size));
+    context->held -= size;
+    std::free(block);
+}
 
 std::string LargerThanFileLimit() {
     return "file is larger than " + std::to_string(kMaxFileBytes >> 20) + " MiB";
@@ -176,11 +214,14 @@ void Place(std::uint32_t w, std::uint32_t h, Placement& p) {
     }
 }
 
+enum class Chunk { kAbsent, kGood, kBad, kBrushOutside };
+
 // The state of one decoding, outside the frame that calls setjmp.
 struct Decoder {
     PngContext context;
     std::vector<std::uint8_t> row;      // one decoded row
     std::vector<std::int8_t>* depth{};  // the map being filled
+    Chunk ownChunk = Chunk::kAbsent;    // found by ScanChunks
     std::optional<BrushSpot> brush;     // from our chunk
     bool own = false;                   // our own depth map: greys back to depths
     bool sixteen = false;               // 16 bits a sample after conversion
@@ -188,8 +229,6 @@ struct Decoder {
     Placement placement;
     char text[160] = {};  // an error message being built
 };
-
-enum class Chunk { kAbsent, kGood, kBad, kBrushOutside };
 
 // Decimal digits, no sign, no leading zero.
 bool ParseNumber(std::string_view text, int& value) {
@@ -220,25 +259,6 @@ Chunk ParseMapping(std::string_view text, std::optional<BrushSpot>& brush) {
     }
     brush = spot;
     return Chunk::kGood;
-}
-
-// Our chunk among the text chunks before the image data: exactly one tEXt.
-Chunk FindOwnChunk(png_const_structrp png, png_inforp info, std::optional<BrushSpot>& brush) {
-    png_textp texts = nullptr;
-    int count = 0;
-    png_get_text(png, info, &texts, &count);
-    Chunk found = Chunk::kAbsent;
-    for (int i = 0; i < count; ++i) {
-        if (texts[i].key == nullptr || std::strcmp(texts[i].key, kKeyword) != 0) {
-            continue;
-        }
-        if (found != Chunk::kAbsent || texts[i].compression != PNG_TEXT_COMPRESSION_NONE ||
-            texts[i].text == nullptr) {
-            return Chunk::kBad;
-        }
-        found = ParseMapping(std::string_view(texts[i].text, texts[i].text_length), brush);
-    }
-    return found;
 }
 
 // Everything read by luminance: the pixels become grey (or grey and alpha)
@@ -316,7 +336,8 @@ void PlaceRow(Decoder& d, std::uint32_t y, std::uint32_t first, int shift) {
 }
 
 bool ReadPng(Decoder& d) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d.context, OnError, OnWarning);
+    png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &d.context, OnError,
+                                               OnWarning, &d.context, AllocateCounted, FreeCounted);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (png == nullptr || info == nullptr) {
         png_destroy_read_struct(&png, nullptr, nullptr);
@@ -329,8 +350,11 @@ bool ReadPng(Decoder& d) {
     }
     png_set_read_fn(png, &d.context, ReadBytes);
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
-    png_set_chunk_cache_max(png, kMaxCachedChunks);
-    png_set_chunk_malloc_max(png, kMaxChunkBytes);
+    // Every chunk but IHDR, PLTE, tRNS, IDAT and IEND is skipped unread (its
+    // CRC still checked): text chunks would be buffered whole, whatever
+    // their size, and gamma and colour-profile chunks would make libpng read
+    // the stored values as light. A depth map holds values, not light.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     // A damaged chunk of any kind refuses the file: a depth map whose own
     // chunk was dropped would otherwise pass for a picture from elsewhere.
     png_set_crc_action(png, PNG_CRC_DEFAULT, PNG_CRC_ERROR_QUIT);
@@ -343,7 +367,7 @@ bool ReadPng(Decoder& d) {
                       static_cast<unsigned>(width), static_cast<unsigned>(height));
         png_error(png, d.text);
     }
-    switch (FindOwnChunk(png, info, d.brush)) {
+    switch (d.ownChunk) {
         case Chunk::kBad:
             png_error(png, "bad velmora-depth text chunk");
         case Chunk::kBrushOutside:
@@ -414,6 +438,55 @@ std::string CheckHeaderSize(const std::uint8_t* bytes, std::size_t size) {
     return {};
 }
 
+// "tEXt: " before a message about a chunk, when its type is printable.
+std::string ChunkPrefix(const std::uint8_t* type) {
+    const bool letters = std::all_of(type, type + 4, [](std::uint8_t c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    });
+    return letters ? std::string(type, type + 4) + ": " : std::string();
+}
+
+struct ChunkScan {
+    std::string error;
+    Chunk own = Chunk::kAbsent;
+    std::optional<BrushSpot> brush;
+};
+
+// Walks the chunks before libpng reads them: a chunk whose declared length
+// runs past the end of the data is refused before anything is allocated for
+// it, and our own text chunk (exactly one tEXt before the image data) is
+// read here, since libpng skips every text chunk. CRCs are left to libpng.
+ChunkScan ScanChunks(const std::uint8_t* bytes, std::size_t size) {
+    ChunkScan scan;
+    bool beforeImage = true;
+    for (std::size_t at = 8; at + 8 <= size;) {
+        const std::uint32_t length = BigEndian32(bytes + at);
+        const std::uint8_t* type = bytes + at + 4;
+        if (length > size - at - 8) {
+            scan.error = ChunkPrefix(type) + "chunk longer than the file";
+            return scan;
+        }
+        if (std::memcmp(type, "IEND", 4) == 0) {
+            break;
+        }
+        beforeImage = beforeImage && std::memcmp(type, "IDAT", 4) != 0;
+        const std::string_view data(reinterpret_cast<const char*>(type + 4), length);
+        const bool plain = std::memcmp(type, "tEXt", 4) == 0;
+        const bool text =
+            plain || std::memcmp(type, "zTXt", 4) == 0 || std::memcmp(type, "iTXt", 4) == 0;
+        if (beforeImage && text && data.substr(0, data.find('\0')) == kKeyword) {
+            if (scan.own != Chunk::kAbsent || !plain) {
+                scan.own = Chunk::kBad;  // a second one, or compressed
+            } else {
+                const std::string_view rest = data.substr(std::min(data.size(), sizeof(kKeyword)));
+                scan.own = ParseMapping(rest.substr(0, rest.find('\0')), scan.brush);
+            }
+        }
+        at += 12 + static_cast<std::size_t>(length);
+    }
+    return scan;
+}
+
 DecodedDepth Failed(std::string error) {
     DecodedDepth result;
     result.error = std::move(error);
@@ -474,19 +547,28 @@ DecodedDepth DecodeDepthPng(const std::uint8_t* bytes, std::size_t size) {
     if (std::string problem = CheckHeaderSize(bytes, size); !problem.empty()) {
         return Failed(std::move(problem));
     }
+    ChunkScan scan = ScanChunks(bytes, size);
+    if (!scan.error.empty()) {
+        return Failed(std::move(scan.error));
+    }
     DecodedDepth result;
     result.depth.assign(kMapSize, 0);
     Decoder decoder;
+    decoder.ownChunk = scan.own;
+    decoder.brush = scan.brush;
     decoder.context.bytes = bytes;
     decoder.context.size = size;
     decoder.row.resize(static_cast<std::size_t>(kMaxImageSide) * kMaxPixelBytes);
     decoder.depth = &result.depth;
     if (!ReadPng(decoder)) {
-        return Failed(decoder.context.message);
+        DecodedDepth failed = Failed(decoder.context.message);
+        failed.decoderPeak = decoder.context.peak;
+        return failed;
     }
     if (decoder.own) {
         result.brush = decoder.brush;
     }
+    result.decoderPeak = decoder.context.peak;
     return result;
 }
 

@@ -3,8 +3,10 @@
 // The picture and its depth map as PNG files. A depth map written here is
 // 8-bit greyscale, brighter = nearer, with the mapping (and where the
 // resting brush sat) in a text chunk so that every depth comes back exactly;
-// any other PNG is read by its luminance. Files from outside are hostile:
-// libpng's own limits are set and every failure is one line of text.
+// any other PNG is read by the luminance of its stored values (gamma and
+// colour-profile chunks are ignored). Files from outside are hostile: the
+// memory the reader takes is capped whatever a file declares, and every
+// failure is one line of text.
 
 #include <array>
 #include <cstddef>
@@ -61,6 +63,7 @@ struct DecodedDepth {
     std::vector<std::int8_t> depth;  // 640x480, stride 640; empty on failure
     std::optional<BrushSpot> brush;  // from our own chunk only
     std::string error;               // one line, no file name, when it failed
+    std::size_t decoderPeak = 0;     // the most memory libpng held at once
 };
 
 // Any PNG: our own depth maps exactly; others by luminance (black 0, white

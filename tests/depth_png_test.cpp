@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 
 #include "files/depth_png.h"
@@ -190,6 +192,99 @@ TEST(DepthPng, FilesGiveTheirDepthAndBrushOrOneLine) {
         EXPECT_EQ(d.error.empty() ? std::to_string(centre) + " " + std::to_string(Spot(d.brush))
                                   : d.error,
                   outcome);
+    }
+}
+
+Bytes BigEndian(std::uint32_t v) {
+    return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+            static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+}
+
+// A chunk as it stands in a file, its length field `declared`, cut to `keep` bytes.
+Bytes RawChunk(const std::string& type, Bytes data, std::uint32_t declared, std::size_t keep = -1) {
+    Bytes out = BigEndian(declared);
+    out.insert(out.end(), type.begin(), type.end());
+    out.insert(out.end(), data.begin(), data.end());
+    const Bytes crc = BigEndian(crc32(0, out.data() + 4, static_cast<uInt>(out.size() - 4)));
+    out.insert(out.end(), crc.begin(), crc.end());
+    return out.resize(std::min(keep, out.size())), out;
+}
+
+// Every declared chunk length is checked against the file before memory is
+// taken for it, and no chunk, however long, makes libpng hold more than rows.
+TEST(DepthPng, HugeChunksAreRefusedOrSkippedWithoutTheirMemory) {
+    const Bytes small = Write({.w = 4, .h = 4, .fill = 255});
+    const auto join = [&](std::size_t head, const Bytes& chunk, bool end = false) {
+        Bytes out(small.begin(), small.begin() + static_cast<long>(head));  // IHDR, or all but IEND
+        out.insert(out.end(), chunk.begin(), chunk.end());
+        return end ? out.insert(out.end(), small.end() - 12, small.end()), out : out;
+    };
+    std::vector<std::pair<Bytes, std::string>> cases;  // 57 bytes each, 1 GiB declared
+    for (const std::string type :
+         {"tEXt", "zTXt", "iTXt", "pCAL", "sCAL", "sPLT", "iCCP", "IDAT"}) {
+        cases.emplace_back(join(33, RawChunk(type, Bytes(16), 1U << 30, 24)),
+                           type + ": chunk longer than the file");
+    }
+    cases.emplace_back(join(small.size() - 12, RawChunk("tEXt", Bytes(16), 1U << 30, 24)),
+                       "tEXt: chunk longer than the file");  // the very end
+    cases.emplace_back(join(33, RawChunk("a\x01\xff!", Bytes(16), 1U << 30, 24)),
+                       "chunk longer than the file");
+    cases.emplace_back(join(small.size() - 12, RawChunk("tEXt", Bytes(9), 9, 20)),
+                       "truncated PNG file");  // only the CRC is missing
+    Bytes text(3U << 20, 'x');                 // whole and sound, 3 MiB: skipped
+    text[1] = '\0';
+    cases.emplace_back(join(small.size() - 12, RawChunk("iTXt", text, 3U << 20), true), "30");
+    cases.emplace_back(join(small.size() - 12, RawChunk("tEXt", text, 3U << 20), true), "30");
+    cases.emplace_back(Write({.w = 16384, .h = 2, .type = PNG_COLOR_TYPE_RGBA, .bits = 16}), "0");
+    for (const auto& [bytes, outcome] : cases) {
+        const DecodedDepth d = Decode(bytes);
+        EXPECT_EQ(d.error.empty() ? std::to_string(d.depth[kMapSize / 2 + kMapWidth / 2]) : d.error,
+                  outcome);
+        EXPECT_LT(d.decoderPeak, 1U << 20) << outcome;
+    }
+}
+
+// A depth map holds values, not light: gamma, colour-space and profile
+// chunks leave each depth within a step of 30 (.2126 R + .7152 G + .0722 B) / 255.
+TEST(DepthPng, ColourFilesReadTheirStoredValuesWhateverTheirGamma) {
+    const std::vector<png_byte> rgb = {15,  14,  3,   200, 30,  90, 0, 0, 0,   255, 255, 255,
+                                       128, 128, 128, 10,  200, 40, 3, 3, 250, 90,  60,  30};
+    const png_uint_32 w = rgb.size() / 3;
+    const std::function<void(png_structp, png_infop)> chunks[] = {
+        [](png_structp, png_infop) {},
+        [](png_structp png, png_infop info) { png_set_gAMA_fixed(png, info, 45455); },
+        [](png_structp png, png_infop info) { png_set_gAMA_fixed(png, info, 100000); },
+        [](png_structp png, png_infop info) { png_set_sRGB_gAMA_and_cHRM(png, info, 0); },
+        [](png_structp png, png_infop info) {
+            png_set_cHRM_fixed(png, info, 31270, 32900, 70000, 29000, 15000, 60000, 10000, 5000);
+        },
+        [](png_structp, png_infop) {},  // an ICC profile chunk, put in below
+    };
+    const auto write = [&](int variant) {
+        Bytes out;
+        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        png_infop info = png_create_info_struct(png);
+        png_set_write_fn(png, &out, Append, [](png_structp) {});
+        png_set_IHDR(png, info, w, 1, 8, PNG_COLOR_TYPE_RGB, 0, 0, 0);
+        chunks[variant](png, info);
+        png_write_info(png, info);
+        png_write_row(png, rgb.data());
+        png_write_end(png, nullptr);
+        png_destroy_write_struct(&png, &info);
+        const Bytes profile = {'s', 'R', 'G',  'B',  0, 0, 0x78, 1, 1,
+                               1,   0,   0xfe, 0xff, 0, 0, 1,    0, 1};
+        const Bytes iccp = variant == 5 ? RawChunk("iCCP", profile, profile.size()) : Bytes();
+        return out.insert(out.begin() + 33, iccp.begin(), iccp.end()), out;
+    };
+    const DecodedDepth plain = Decode(write(0));
+    for (std::size_t i = 0; i < w; ++i) {
+        const double rule =
+            30 * (.2126 * rgb[3 * i] + .7152 * rgb[3 * i + 1] + .0722 * rgb[3 * i + 2]) / 255;
+        EXPECT_LE(std::abs(plain.depth.at(kMapSize / 2 + i * kMapWidth / w) - rule), 1.0) << i;
+    }
+    EXPECT_EQ(plain.depth[kMapSize / 2], 2);  // (15, 14, 3), not crushed to 0
+    for (int variant = 1; variant <= 5; ++variant) {
+        EXPECT_TRUE(Decode(write(variant)).depth == plain.depth) << variant;
     }
 }
 
