@@ -95,9 +95,13 @@ std::string UsageText(bool windowAvailable) {
         "  Up / Down       drawing depth nearer / farther (-3 .. 30)\n"
         "  F               flicker on / off\n"
         "  B               bi-directional scans on / off\n"
-        "  S, Space        speed (frame rate)\n";
+        "  S, Space        speed (frame rate)\n"
+        "  Ctrl+Z          take the last stroke or opened map back\n"
+        "  Ctrl+Y          put it again (also Ctrl+Shift+Z)\n";
     if (windowAvailable) {
-        text += "  D               depth view on / off\n";
+        text +=
+            "  D               depth view on / off\n"
+            "  drop a PNG      on the picture: open it as --open does (Ctrl+Z takes it back)\n";
     }
     text +=
         "  F2              save the picture and its depth map as PNG files\n"

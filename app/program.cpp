@@ -17,6 +17,8 @@ constexpr WPARAM kKeyB = 0x42;
 constexpr WPARAM kKeyD = 0x44;
 constexpr WPARAM kKeyF = 0x46;
 constexpr WPARAM kKeyS = 0x53;
+constexpr WPARAM kKeyY = 0x59;
+constexpr WPARAM kKeyZ = 0x5A;
 constexpr std::int32_t kMaxDepth = 30;
 constexpr std::int32_t kMinDepth = -3;
 constexpr std::size_t kStatisticsBuffer = 100;
@@ -59,6 +61,12 @@ std::string StatisticsText(std::int32_t elapsedMilliseconds, std::uint32_t frame
 
 void HandleKey(Program& program, HWND window, WPARAM virtualKey) {
     Settings& s = program.settings;
+    WindowSystem& windows = program.platform.windows;
+    // Ctrl+Z takes the last step back; Ctrl+Y and Ctrl+Shift+Z put it again.
+    if ((virtualKey == kKeyZ || virtualKey == kKeyY) && windows.GetKeyState(VK_CONTROL) < 0) {
+        StepHistory(program, virtualKey == kKeyY || windows.GetKeyState(VK_SHIFT) < 0);
+        return;
+    }
     switch (virtualKey) {
         case VK_ESCAPE:
         case VK_F12:
@@ -96,6 +104,12 @@ void HandleKey(Program& program, HWND window, WPARAM virtualKey) {
 
 void StrokeUpdate(Program& program, WPARAM keyState, LPARAM position) {
     display::DisplayContext& d = program.display;
+    Workbench& work = program.work;
+    const bool held = (keyState & (MK_LBUTTON | MK_RBUTTON)) != 0;
+    if (held && !work.strokeHeld) {
+        BeginStep(program);
+    }
+    CatchUpPicture(program);
     stereo::MoveBrushCursor(program.scene.cursor, static_cast<std::uint32_t>(position));
     HRESULT locked = display::LockBackBuffer(d);
     if (locked == DDERR_SURFACELOST && display::RecoverLostSurfaces(d)) {
@@ -128,6 +142,10 @@ void StrokeUpdate(Program& program, WPARAM keyState, LPARAM position) {
         RefreshDepthView(program, applied, stereo::kBrushHeight);
     }
     display::PresentFrame(d, program.settings.flickerMode, program.settings.frameCount);
+    if (!held && work.strokeHeld) {
+        EndStep(program);
+    }
+    work.strokeHeld = held;
 }
 
 LRESULT WindowProc(Program& program, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -154,6 +172,9 @@ LRESULT WindowProc(Program& program, HWND window, UINT message, WPARAM wParam, L
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:
             StrokeUpdate(program, wParam, lParam);
+            break;
+        case WM_DROPFILES:
+            OpenDroppedFile(program, window, wParam);
             break;
         default:
             break;
@@ -194,6 +215,7 @@ bool InitApplication(Program& program, int showCode, HWND& window) {
     }
     windows.ShowWindow(window, showCode);
     windows.UpdateWindow(window);
+    windows.DragAcceptFiles(window, true);
 
     const display::DisplaySetUp setUp{program.platform.device, kernel, window,
                                       windows.CalendarSeconds()};

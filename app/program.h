@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/history.h"
 #include "display/display.h"
 #include "files/depth_png.h"
 #include "platform/ddraw/ddraw.h"
@@ -40,6 +41,11 @@ struct Workbench {
     std::optional<files::BrushSpot> openedBrush;
     std::vector<std::uint32_t> view;  // the depth view's pixels while shown
     bool viewShown = false;
+    History history;
+    bool strokeHeld = false;             // a button was held at the last mouse message
+    std::vector<std::int8_t> stepStart;  // what was painted when the step began
+    std::vector<std::int8_t> paintNow;   // and at its end
+    std::vector<bool> staleRows;         // rows whose picture lags the depth map
 };
 
 // Everything the program holds for one run.

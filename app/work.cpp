@@ -6,6 +6,7 @@
 #include "app/program.h"
 #include "files/depth_png.h"
 #include "stereo/relief.h"
+#include "stereo/stroke.h"
 
 namespace velmora::app {
 
@@ -60,7 +61,8 @@ std::string EncodeScreen(const Program& program, std::vector<std::uint8_t>& pict
     const stereo::BrushStamp& stamp = program.scene.stamp;
     std::optional<files::BrushSpot> brush;
     if (stamp.made) {
-        brush = files::BrushSpot{stamp.x, stamp.y};
+        // Where its cells are: a backward scan put them one column right.
+        brush = files::BrushSpot{stereo::StampLeft(stamp), stamp.y};
     }
     depth = files::EncodeDepthPng(program.scene.depth.Data(), brush, error);
     return error;
@@ -136,34 +138,131 @@ void SaveScreen(Program& program, HWND window) {
     tell(text += "' is taken");
 }
 
+namespace {
+
+// The opened map replaces what is painted; a saved map shows the brush
+// where it rested, which is the cursor, not paint, so it comes out.
+void PutOpenedMap(stereo::Scene& scene, const std::vector<std::int8_t>& opened,
+                  const std::optional<files::BrushSpot>& brush) {
+    stereo::ChangeUnderStamp(scene, [&](stereo::DepthMap& depth) {
+        std::copy(opened.begin(), opened.end(), depth.Data());
+        if (brush) {
+            stereo::AddBrushCells(depth, brush->x, brush->y, -1);
+        }
+    });
+}
+
+// Rebuilds the rows marked in work.staleRows (and shows them in the depth
+// view); they stay marked when the back buffer cannot be locked, and the
+// next rebuild takes them along.
+void RebuildStaleRows(Program& program) {
+    Workbench& work = program.work;
+    for (int y = 0; y < stereo::kScreenHeight; ++y) {
+        if (work.staleRows[y]) {
+            RefreshDepthView(program, y, 1);
+        }
+    }
+    if (display::RebuildRows(program.display, program.scene, work.staleRows)) {
+        work.staleRows.assign(stereo::kScreenHeight, false);
+    }
+}
+
+void MarkRows(Workbench& work, const HistoryStep& step) {
+    work.staleRows.resize(stereo::kScreenHeight, false);
+    for (const HistorySpan& span : step.spans) {
+        work.staleRows[span.row] = true;
+    }
+}
+
+}  // namespace
+
 void StartFromOpenedMap(Program& program) {
     Workbench& work = program.work;
     stereo::Scene& scene = program.scene;
     if (work.openedDepth.size() != stereo::DepthMap::kSize || !scene.depth.Allocated()) {
         return;
     }
-    std::int8_t* depth = scene.depth.Data();
-    std::copy(work.openedDepth.begin(), work.openedDepth.end(), depth);
-    // A saved map shows the brush where it rested; it is the cursor, not
-    // paint, so it comes out before the brush is put back where it starts.
-    const auto stampBrush = [depth](int x, int y, int sign) {
-        for (int r = 0; r < stereo::kBrushHeight; ++r) {
-            for (int j = 0; j < stereo::kBrushWidth; ++j) {
-                if (x + j < stereo::kScreenWidth && y + r < stereo::kScreenHeight) {
-                    std::int8_t& cell = depth[(y + r) * stereo::kScreenWidth + x + j];
-                    cell = static_cast<std::int8_t>(cell + sign * stereo::BrushCell(j, r));
-                }
-            }
-        }
-    };
-    if (work.openedBrush) {
-        stampBrush(work.openedBrush->x, work.openedBrush->y, -1);
-    }
-    if (scene.stamp.made) {
-        stampBrush(scene.stamp.x, scene.stamp.y, 1);
-    }
+    PutOpenedMap(scene, work.openedDepth, work.openedBrush);
     display::RebuildPicture(program.display, scene);
     RefreshDepthView(program, 0, stereo::kScreenHeight);
+}
+
+void BeginStep(Program& program) {
+    stereo::CopyPaint(program.scene, program.work.stepStart);
+}
+
+void EndStep(Program& program) {
+    Workbench& work = program.work;
+    stereo::CopyPaint(program.scene, work.paintNow);
+    if (work.stepStart.size() == stereo::DepthMap::kSize &&
+        work.paintNow.size() == stereo::DepthMap::kSize) {
+        work.history.Record(work.stepStart.data(), work.paintNow.data());
+    }
+}
+
+void StepHistory(Program& program, bool forward) {
+    Workbench& work = program.work;
+    if (work.strokeHeld || !program.scene.depth.Allocated()) {
+        return;
+    }
+    const HistoryStep* step = forward ? work.history.Redo() : work.history.Undo();
+    if (step == nullptr) {
+        return;
+    }
+    stereo::ChangeUnderStamp(program.scene, [step, forward](stereo::DepthMap& depth) {
+        for (const HistorySpan& span : step->spans) {
+            const std::vector<std::int8_t>& cells = forward ? span.after : span.before;
+            std::copy(cells.begin(), cells.end(), depth.Row(span.row) + span.column);
+        }
+    });
+    MarkRows(work, *step);
+    RebuildStaleRows(program);
+}
+
+void OpenDroppedFile(Program& program, HWND window, HDROP drop) {
+    WindowSystem& windows = program.platform.windows;
+    const UINT length = windows.DragQueryFileA(drop, 0, nullptr, 0);
+    std::string path(length, '\0');
+    if (length > 0) {
+        windows.DragQueryFileA(drop, 0, path.data(), length + 1);
+    }
+    windows.DragFinish(drop);
+    if (path.empty() || !program.scene.depth.Allocated()) {
+        return;
+    }
+    const files::DecodedDepth opened = files::ReadDepthFile(path);
+    if (!opened.error.empty()) {
+        windows.MessageBoxA(window, opened.error.c_str(), kCaption, MB_OK);
+        return;
+    }
+    Workbench& work = program.work;
+    // Dropped in the middle of a stroke: the stroke so far is a step of its
+    // own, and goes on as another after the open.
+    if (work.strokeHeld) {
+        EndStep(program);
+    }
+    BeginStep(program);
+    PutOpenedMap(program.scene, opened.depth, opened.brush);
+    EndStep(program);
+    work.staleRows.resize(stereo::kScreenHeight, false);
+    for (int y = 0; y < stereo::kScreenHeight; ++y) {
+        const auto row = static_cast<std::ptrdiff_t>(y) * stereo::kScreenWidth;
+        work.staleRows[y] =
+            work.staleRows[y] || !std::equal(work.stepStart.begin() + row,
+                                             work.stepStart.begin() + row + stereo::kScreenWidth,
+                                             work.paintNow.begin() + row);
+    }
+    if (work.strokeHeld) {
+        BeginStep(program);
+    }
+    RebuildStaleRows(program);
+}
+
+void CatchUpPicture(Program& program) {
+    const std::vector<bool>& stale = program.work.staleRows;
+    if (std::find(stale.begin(), stale.end(), true) != stale.end()) {
+        RebuildStaleRows(program);
+    }
 }
 
 void ToggleDepthView(Program& program) {

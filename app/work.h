@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/types.h"
+#include "platform/window/window_system.h"
 
 namespace velmora::app {
 
@@ -25,6 +26,24 @@ std::string SavedDepthName(const std::string& stamp, int attempt);
 // After start-up: the opened depth map, with the brush resting where it
 // started, becomes the scene, and the whole picture is rebuilt from it.
 void StartFromOpenedMap(Program& program);
+
+// The painter's history. A step begins at the first mouse message with a
+// button held and ends at the first with none; BeginStep and EndStep are
+// called around such messages. EndStep records what the step changed.
+void BeginStep(Program& program);
+void EndStep(Program& program);
+
+// Takes the last step back (forward false) or puts it again; nothing while
+// a button is held. Only the rows the step changed are rebuilt.
+void StepHistory(Program& program, bool forward);
+
+// Opens the first file of a drop as --open does, as one step; a file that
+// cannot be opened is named in a box and nothing changes.
+void OpenDroppedFile(Program& program, platform::HWND window, platform::HDROP drop);
+
+// Rebuilds the rows whose picture lags the depth map since a lock was
+// refused during a step back or forth; nothing when none does.
+void CatchUpPicture(Program& program);
 
 // Shows the depth view in place of the stereogram, or the stereogram again.
 void ToggleDepthView(Program& program);

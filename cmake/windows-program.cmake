@@ -7,7 +7,7 @@ add_library(velmora_platform_win32 STATIC
             platform/win32/win32_gdi.cpp platform/win32/win32_kernel.cpp
             platform/win32/win32_window_system.cpp)
 target_link_libraries(velmora_platform_win32 PUBLIC velmora_platform_api velmora_platform_files ddraw
-                      gdi32 user32)
+                      gdi32 user32 shell32)
 
 set(VELMORA_RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/velmora.rc)
 set_source_files_properties(${VELMORA_RESOURCE_SCRIPT} PROPERTIES

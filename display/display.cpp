@@ -226,20 +226,30 @@ bool RecoverLostSurfaces(DisplayContext& context) {
 }
 
 void RebuildPicture(DisplayContext& context, stereo::Scene& scene) {
+    RebuildRows(context, scene, std::vector<bool>(stereo::kScreenHeight, true));
+}
+
+bool RebuildRows(DisplayContext& context, stereo::Scene& scene, const std::vector<bool>& rows) {
     HRESULT locked = LockBackBuffer(context);
     if (locked == DDERR_SURFACELOST && RecoverLostSurfaces(context)) {
         locked = LockBackBuffer(context);
     }
     if (locked != DD_OK) {
-        return;
+        return false;
     }
     const stereo::Picture picture{static_cast<std::uint8_t*>(context.surfaceDescription.lpSurface),
                                   context.surfaceDescription.lPitch};
-    stereo::ResynthesizeRows(scene, picture, 0, stereo::kScreenHeight);
-    SavePictureRows(context, 0, stereo::kScreenHeight);
+    const int count = std::min<int>(stereo::kScreenHeight, static_cast<int>(rows.size()));
+    for (int y = 0; y < count; ++y) {
+        if (rows[y]) {
+            stereo::ResynthesizeRows(scene, picture, y, 1);
+            SavePictureRows(context, y, 1);
+        }
+    }
     UnlockBackBuffer(context);
     RECT screen = kScreenRect;
     context.primarySurface->BltFast(0, 0, context.backBuffer, &screen, DDBLTFAST_NOCOLORKEY);
+    return true;
 }
 
 void PresentFrame(DisplayContext& context, std::int32_t flickerMode, std::uint32_t& frameCount) {

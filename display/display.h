@@ -60,6 +60,10 @@ bool RecoverLostSurfaces(DisplayContext& context);
 // Nothing changes when the back buffer cannot be locked.
 void RebuildPicture(DisplayContext& context, stereo::Scene& scene);
 
+// The same for the rows marked in `rows` (one flag per screen row) only;
+// false, and nothing changes, when the back buffer cannot be locked.
+bool RebuildRows(DisplayContext& context, stereo::Scene& scene, const std::vector<bool>& rows);
+
 // Copies the back buffer onto the primary, takes a flicker step, flips and
 // counts the frame; a loss reported by the blit or the flip is recovered.
 void PresentFrame(DisplayContext& context, std::int32_t flickerMode, std::uint32_t& frameCount);

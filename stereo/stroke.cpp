@@ -189,6 +189,15 @@ bool RowInside(int y) {
     return y >= 0 && y < kScreenHeight;
 }
 
+void AddCells(std::int8_t* cells, int x, int y, int sign) {
+    for (int r = std::max(0, -y); r < kBrushHeight && y + r < kScreenHeight; ++r) {
+        std::int8_t* row = cells + static_cast<std::ptrdiff_t>(y + r) * kScreenWidth;
+        for (int j = std::max(0, -x); j < kBrushWidth && x + j < kScreenWidth; ++j) {
+            row[x + j] = Wrap(row[x + j] + sign * BrushCell(j, r));
+        }
+    }
+}
+
 }  // namespace
 
 void MoveBrushCursor(BrushCursor& cursor, std::uint32_t position) {
@@ -273,6 +282,41 @@ void ResynthesizeRows(Scene& scene, Picture picture, int firstRow, int rowCount)
         const std::int8_t* depth = scene.depth.Row(y);
         std::uint8_t* row = picture.Row(y);
         ForwardRun(scene, row, depth, kPatternPeriod);
+    }
+}
+
+void AddBrushCells(DepthMap& depth, int x, int y, int sign) {
+    if (depth.Allocated()) {
+        AddCells(depth.Data(), x, y, sign);
+    }
+}
+
+int StampLeft(const BrushStamp& stamp) {
+    return stamp.backward ? stamp.x + 1 : stamp.x;
+}
+
+void CopyPaint(const Scene& scene, std::vector<std::int8_t>& paint) {
+    if (!scene.depth.Allocated()) {
+        paint.clear();
+        return;
+    }
+    paint.assign(scene.depth.Data(), scene.depth.Data() + DepthMap::kSize);
+    if (scene.stamp.made) {
+        AddCells(paint.data(), StampLeft(scene.stamp), scene.stamp.y, -1);
+    }
+}
+
+void ChangeUnderStamp(Scene& scene, const std::function<void(DepthMap&)>& change) {
+    if (!scene.depth.Allocated()) {
+        return;
+    }
+    const BrushStamp& stamp = scene.stamp;
+    if (stamp.made) {
+        AddBrushCells(scene.depth, StampLeft(stamp), stamp.y, -1);
+    }
+    change(scene.depth);
+    if (stamp.made) {
+        AddBrushCells(scene.depth, StampLeft(stamp), stamp.y, 1);
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "stereo/scene.h"
 
@@ -38,6 +40,23 @@ void ApplyBrush(Scene& scene, Picture picture, std::uint32_t buttons,
 // brush limits, or rows outside the screen, are ignored.
 void ForwardScan(Scene& scene, Picture picture, int a, int b, int r, const DepthRule& rule);
 void BackwardScan(Scene& scene, Picture picture, int a, int b, int r, const DepthRule& rule);
+
+// Adds (sign 1) or takes out (sign -1) the brush's cells with their top-left
+// corner at (x, y), wrapping in 8 bits as the scans do; cells past the right
+// or bottom edge are left alone.
+void AddBrushCells(DepthMap& depth, int x, int y, int sign);
+
+// The column of the first cell a stamp put in: a backward scan lands one
+// column right of its position.
+int StampLeft(const BrushStamp& stamp);
+
+// The depth map as painted: a copy without the stamp the cursor left in it.
+void CopyPaint(const Scene& scene, std::vector<std::int8_t>& paint);
+
+// Changes what is painted while the cursor's stamp stays where it is: the
+// stamp comes out of the map, `change` alters the rest, the stamp goes back.
+// Opening a map and taking a step back or forth all go through here.
+void ChangeUnderStamp(Scene& scene, const std::function<void(DepthMap&)>& change);
 
 // Rebuilds whole rows (columns 80..639) from the depth map with the forward
 // rule: what a whole-image generator would pay for every change.

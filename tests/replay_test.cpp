@@ -81,6 +81,7 @@ TEST(Replay, StateFilesShowTheRunAsItWasAndTheSameRunGivesTheSameFiles) {
   "PaletteCursor": 9,
   "Clock": 2250,
   "BrushCursor": {"x": 510, "y": 400, "previousX": 500, "previousY": 400},
+  "History": {"undo": 1, "redo": 0},
   "AttachedPaletteSlot": 8,
   "Messages": [")" + boxes[0] + "\", \"" +
                                         boxes[1] + "\", \"" + boxes[2] + "\", \"" + boxes[3] +

@@ -9,11 +9,16 @@ std::string HeadlessWindowSystem::TimeStamp() {
                         static_cast<std::int64_t>(clock_ / 1000));
 }
 
-void HeadlessWindowSystem::Post(UINT message, WPARAM wParam, LPARAM lParam) {
+void HeadlessWindowSystem::Post(UINT message, WPARAM wParam, LPARAM lParam,
+                                std::uint8_t modifiers) {
     const HWND window = MainWindow();
     if (window != 0) {
-        PostMessageA(window, message, wParam, lParam);
+        Enqueue(MSG{window, message, wParam, lParam}, modifiers);
     }
+}
+
+void HeadlessWindowSystem::Drop(const std::string& path) {
+    EnqueueDrop({path});
 }
 
 bool HeadlessWindowSystem::Pump(bool wait) {

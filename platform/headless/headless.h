@@ -30,8 +30,11 @@ class HeadlessWindowSystem : public QueuedWindowSystem {
     void AdvanceClock(std::uint64_t milliseconds) { clock_ += milliseconds; }
     std::uint64_t Clock() const { return clock_; }
 
-    // Input as the windowing layer would deliver it, to the program's window.
-    void Post(UINT message, WPARAM wParam, LPARAM lParam);
+    // Input as the windowing layer would deliver it, to the program's window,
+    // with the modifier keys (kShiftHeld, kControlHeld) held then.
+    void Post(UINT message, WPARAM wParam, LPARAM lParam, std::uint8_t modifiers = 0);
+    // A file dropped on the program's window.
+    void Drop(const std::string& path);
 
     const std::vector<std::string>& Boxes() const { return boxes_; }
     void OnBox(std::function<void(const std::string&)> observer) { onBox_ = std::move(observer); }

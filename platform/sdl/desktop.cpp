@@ -374,11 +374,21 @@ void SdlWindowSystem::Translate(const SDL_Event& event) {
         case SDL_KEYDOWN: {
             modifiers_ = event.key.keysym.mod;
             const WPARAM key = VirtualKeyFor(event.key.keysym.sym, event.key.keysym.scancode);
-            if (key != 0) {
-                Post(WM_KEYDOWN, key, 0);
+            const HWND window = MainWindow();
+            if (key != 0 && window != 0) {
+                const auto mod = event.key.keysym.mod;
+                Enqueue(MSG{window, WM_KEYDOWN, key, 0},
+                        static_cast<std::uint8_t>(((mod & KMOD_SHIFT) != 0 ? kShiftHeld : 0) |
+                                                  ((mod & KMOD_CTRL) != 0 ? kControlHeld : 0)));
             }
             break;
         }
+        case SDL_DROPFILE:
+            if (event.drop.file != nullptr) {
+                EnqueueDrop({event.drop.file});
+                SDL_free(event.drop.file);
+            }
+            break;
         case SDL_KEYUP:
             modifiers_ = event.key.keysym.mod;
             break;

@@ -13,5 +13,7 @@
 #endif
 
 #include <windows.h>
+// Dropped files (left out by WIN32_LEAN_AND_MEAN).
+#include <shellapi.h>
 // After windows.h, which it relies on.
 #include <ddraw.h>

@@ -255,6 +255,23 @@ void Win32WindowSystem::PostQuitMessage(int exitCode) {
     ::PostQuitMessage(exitCode);
 }
 
+platform::SHORT Win32WindowSystem::GetKeyState(int virtualKey) {
+    return ::GetKeyState(virtualKey);
+}
+
+void Win32WindowSystem::DragAcceptFiles(platform::HWND window, bool accept) {
+    ::DragAcceptFiles(SystemHandle<::HWND>(window), accept ? TRUE : FALSE);
+}
+
+platform::UINT Win32WindowSystem::DragQueryFileA(platform::HDROP drop, platform::UINT index,
+                                                 char* file, platform::UINT size) {
+    return ::DragQueryFileA(SystemHandle<::HDROP>(drop), index, file, size);
+}
+
+void Win32WindowSystem::DragFinish(platform::HDROP drop) {
+    ::DragFinish(SystemHandle<::HDROP>(drop));
+}
+
 platform::HCURSOR Win32WindowSystem::SetCursor(platform::HCURSOR cursor) {
     return HandleValue(::SetCursor(SystemHandle<::HCURSOR>(cursor)));
 }

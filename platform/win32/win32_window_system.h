@@ -56,6 +56,11 @@ class Win32WindowSystem : public WindowSystem {
     bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void PostQuitMessage(int exitCode) override;
 
+    SHORT GetKeyState(int virtualKey) override;
+    void DragAcceptFiles(HWND window, bool accept) override;
+    UINT DragQueryFileA(HDROP drop, UINT index, char* file, UINT size) override;
+    void DragFinish(HDROP drop) override;
+
     HCURSOR SetCursor(HCURSOR cursor) override;
     int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
 

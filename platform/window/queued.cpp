@@ -94,7 +94,7 @@ bool QueuedWindowSystem::DestroyWindow(HWND window) {
     windows_.erase(window);
     // Whatever was still queued for the window goes with it.
     queue_.erase(std::remove_if(queue_.begin(), queue_.end(),
-                                [window](const MSG& m) { return m.hwnd == window; }),
+                                [window](const Queued& q) { return q.message.hwnd == window; }),
                  queue_.end());
     return true;
 }
@@ -117,13 +117,15 @@ bool QueuedWindowSystem::PeekMessageA(MSG* message, HWND /*window*/, UINT first,
     if (queue_.empty()) {
         Pump(false);
     }
-    const auto it = std::find_if(queue_.begin(), queue_.end(),
-                                 [&](const MSG& m) { return InRange(m.message, first, last); });
+    const auto it = std::find_if(queue_.begin(), queue_.end(), [&](const Queued& q) {
+        return InRange(q.message.message, first, last);
+    });
     if (it == queue_.end()) {
         return false;
     }
-    *message = *it;
+    *message = it->message;
     if ((remove & PM_REMOVE) != 0) {
+        modifiers_ = it->modifiers;
         queue_.erase(it);
     }
     return true;
@@ -174,12 +176,61 @@ bool QueuedWindowSystem::PostMessageA(HWND window, UINT message, WPARAM wParam, 
     if (!IsWindow(window)) {
         return false;
     }
-    queue_.push_back(MSG{window, message, wParam, lParam});
+    queue_.push_back({MSG{window, message, wParam, lParam}});
     return true;
 }
 
 void QueuedWindowSystem::PostQuitMessage(int exitCode) {
-    queue_.push_back(MSG{0, WM_QUIT, static_cast<WPARAM>(exitCode), 0});
+    queue_.push_back({MSG{0, WM_QUIT, static_cast<WPARAM>(exitCode), 0}});
+}
+
+SHORT QueuedWindowSystem::GetKeyState(int virtualKey) {
+    const std::uint8_t held = static_cast<WPARAM>(virtualKey) == VK_SHIFT     ? kShiftHeld
+                              : static_cast<WPARAM>(virtualKey) == VK_CONTROL ? kControlHeld
+                                                                              : 0;
+    return (modifiers_ & held) != 0 ? static_cast<SHORT>(-0x8000) : SHORT{0};
+}
+
+void QueuedWindowSystem::DragAcceptFiles(HWND window, bool accept) {
+    if (IsWindow(window)) {
+        acceptsDrops_ = accept;
+    }
+}
+
+void QueuedWindowSystem::EnqueueDrop(std::vector<std::string> paths) {
+    const HWND window = MainWindow();
+    if (window == 0 || !acceptsDrops_ || paths.empty()) {
+        return;
+    }
+    const HDROP drop = nextDrop_++;
+    drops_[drop] = std::move(paths);
+    Enqueue(MSG{window, WM_DROPFILES, drop, 0});
+}
+
+UINT QueuedWindowSystem::DragQueryFileA(HDROP drop, UINT index, char* file, UINT size) {
+    const auto it = drops_.find(drop);
+    if (it == drops_.end()) {
+        return 0;
+    }
+    const std::vector<std::string>& paths = it->second;
+    if (index == 0xFFFFFFFFU) {
+        return static_cast<UINT>(paths.size());
+    }
+    if (index >= paths.size()) {
+        return 0;
+    }
+    const std::string& path = paths[index];
+    if (file == nullptr || size == 0) {
+        return static_cast<UINT>(path.size());
+    }
+    const std::size_t copied = std::min<std::size_t>(path.size(), size - 1);
+    std::copy_n(path.begin(), copied, file);
+    file[copied] = '\0';
+    return static_cast<UINT>(copied);
+}
+
+void QueuedWindowSystem::DragFinish(HDROP drop) {
+    drops_.erase(drop);
 }
 
 HCURSOR QueuedWindowSystem::SetCursor(HCURSOR cursor) {
@@ -201,9 +252,10 @@ std::int32_t QueuedWindowSystem::MillisecondClock() {
 
 void QueuedWindowSystem::DropInput() {
     queue_.erase(std::remove_if(queue_.begin(), queue_.end(),
-                                [](const MSG& m) {
-                                    return m.message == WM_MOUSEMOVE ||
-                                           m.message == WM_LBUTTONDOWN || m.message == WM_KEYDOWN;
+                                [](const Queued& q) {
+                                    const UINT m = q.message.message;
+                                    return m == WM_MOUSEMOVE || m == WM_LBUTTONDOWN ||
+                                           m == WM_KEYDOWN;
                                 }),
                  queue_.end());
 }

@@ -8,6 +8,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/faults.h"
 #include "platform/window/window_system.h"
@@ -40,6 +41,11 @@ class QueuedWindowSystem : public WindowSystem {
     void PostQuitMessage(int exitCode) override;
     LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    SHORT GetKeyState(int virtualKey) override;
+    void DragAcceptFiles(HWND window, bool accept) override;
+    UINT DragQueryFileA(HDROP drop, UINT index, char* file, UINT size) override;
+    void DragFinish(HDROP drop) override;
+
     HCURSOR SetCursor(HCURSOR cursor) override;
     int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
 
@@ -49,9 +55,17 @@ class QueuedWindowSystem : public WindowSystem {
     bool CursorHidden() const { return cursor_ == 0; }
     std::size_t QueuedMessages() const { return queue_.size(); }
 
+    // Modifier keys held when a key message was sent.
+    static constexpr std::uint8_t kShiftHeld = 1;
+    static constexpr std::uint8_t kControlHeld = 2;
+
   protected:
-    // Input from the back end lands here.
-    void Enqueue(const MSG& message) { queue_.push_back(message); }
+    // Input from the back end lands here, with the modifiers held then.
+    void Enqueue(const MSG& message, std::uint8_t modifiers = 0) {
+        queue_.push_back({message, modifiers});
+    }
+    // Files dropped on the main window, when it accepts them.
+    void EnqueueDrop(std::vector<std::string> paths);
     // Moves whatever input has arrived into the queue; with `wait`, blocks
     // until at least one message is queued. False when no input can ever come.
     virtual bool Pump(bool wait) = 0;
@@ -77,7 +91,15 @@ class QueuedWindowSystem : public WindowSystem {
     std::map<std::string, WNDCLASSA> classes_;
     std::map<HWND, Window> windows_;
     HWND nextWindow_ = 1;
-    std::deque<MSG> queue_;
+    struct Queued {
+        MSG message;
+        std::uint8_t modifiers = 0;
+    };
+    std::deque<Queued> queue_;
+    std::uint8_t modifiers_ = 0;  // of the message taken last
+    bool acceptsDrops_ = false;
+    std::map<HDROP, std::vector<std::string>> drops_;
+    HDROP nextDrop_ = 1;
     HCURSOR cursor_ = 1;
 };
 

@@ -18,6 +18,8 @@ using ATOM = std::uint16_t;
 using HCURSOR = std::uintptr_t;
 using HICON = std::uintptr_t;
 using HBRUSH = std::uintptr_t;
+using HDROP = std::uintptr_t;
+using SHORT = std::int16_t;
 
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_CLOSE = 0x0010;
@@ -27,6 +29,7 @@ constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
+constexpr UINT WM_DROPFILES = 0x0233;
 
 constexpr WPARAM MK_LBUTTON = 0x0001;
 constexpr WPARAM MK_RBUTTON = 0x0002;
@@ -34,6 +37,8 @@ constexpr WPARAM MK_SHIFT = 0x0004;
 constexpr WPARAM MK_CONTROL = 0x0008;
 constexpr WPARAM MK_MBUTTON = 0x0010;
 
+constexpr WPARAM VK_SHIFT = 0x10;
+constexpr WPARAM VK_CONTROL = 0x11;
 constexpr WPARAM VK_ESCAPE = 0x1B;
 constexpr WPARAM VK_SPACE = 0x20;
 constexpr WPARAM VK_LEFT = 0x25;
@@ -107,6 +112,18 @@ class WindowSystem {
     virtual LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
     virtual bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
     virtual void PostQuitMessage(int exitCode) = 0;
+
+    // The state of a key as of the message being handled: negative (the
+    // high bit set) while it is held down.
+    virtual SHORT GetKeyState(int virtualKey) = 0;
+
+    // Files dropped on a window that accepts them arrive as WM_DROPFILES,
+    // wParam the drop: DragQueryFileA with index 0xFFFFFFFF counts its
+    // files, with a null buffer gives a name's length, else copies the name
+    // (cut to fit, ended by a zero); DragFinish lets the drop go.
+    virtual void DragAcceptFiles(HWND window, bool accept) = 0;
+    virtual UINT DragQueryFileA(HDROP drop, UINT index, char* file, UINT size) = 0;
+    virtual void DragFinish(HDROP drop) = 0;
 
     virtual HCURSOR SetCursor(HCURSOR cursor) = 0;
     virtual int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) = 0;

@@ -120,7 +120,10 @@ int RunReplay(const std::string& scriptText, const std::string& scriptName,
                     w.Post(platform::WM_LBUTTONDOWN, d.third, position);
                     return HeadlessWindowSystem::Feed::kQueued;
                 case Kind::kKey:
-                    w.Post(platform::WM_KEYDOWN, d.first, 0);
+                    w.Post(platform::WM_KEYDOWN, d.first, 0,
+                           static_cast<std::uint8_t>(
+                               ((d.second & kShift) != 0 ? w.kShiftHeld : 0) |
+                               ((d.second & kControl) != 0 ? w.kControlHeld : 0)));
                     return HeadlessWindowSystem::Feed::kQueued;
                 case Kind::kActivate:
                     w.Post(platform::WM_ACTIVATEAPP, d.first, 0);
@@ -140,6 +143,9 @@ int RunReplay(const std::string& scriptText, const std::string& scriptName,
                     break;
                 case Kind::kLose:
                     device.LoseSurfaces();
+                    break;
+                case Kind::kDrop:
+                    w.Drop(d.text);
                     break;
                 case Kind::kDump:
                     run.clock = w.Clock();

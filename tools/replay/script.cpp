@@ -87,6 +87,23 @@ std::optional<std::uint64_t> ParseKey(std::string_view token) {
     return ParseNumber(token, kU32);
 }
 
+// "Ctrl+Shift+Z": a key after any of the modifiers, each at most once,
+// joined with '+'; the modifiers as kShift | kControl.
+std::optional<std::uint64_t> ParseChord(std::string_view token, std::uint64_t& modifiers) {
+    modifiers = 0;
+    for (std::size_t plus = token.find('+');
+         plus != std::string_view::npos && plus + 1 < token.size(); plus = token.find('+')) {
+        const std::string part = Lower(token.substr(0, plus));
+        const std::uint64_t bit = part == "ctrl" ? kControl : part == "shift" ? kShift : 0;
+        if (bit == 0 || (modifiers & bit) != 0) {
+            return std::nullopt;
+        }
+        modifiers |= bit;
+        token.remove_prefix(plus + 1);
+    }
+    return ParseKey(token);
+}
+
 bool ValidDumpName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") {
         return false;
@@ -153,7 +170,7 @@ std::string ParseDirective(const std::vector<std::string_view>& t, Directive& d)
         if (!(error = arity(1, 1)).empty()) {
             return error;
         }
-        const auto code = ParseKey(t[1]);
+        const auto code = ParseChord(t[1], d.second);
         if (!code) {
             return "unknown key '" + std::string(t[1]) + "'";
         }
@@ -213,6 +230,14 @@ std::string ParseDirective(const std::vector<std::string_view>& t, Directive& d)
             return error;
         }
         return args >= 3 ? number(3, kU32, "after", d.second) : std::string{};
+    }
+    if (name == "drop") {
+        d.kind = Kind::kDrop;
+        if (!(error = arity(1, 1)).empty()) {
+            return error;
+        }
+        d.text = std::string(t[1]);
+        return {};
     }
     if (name == "dump") {
         d.kind = Kind::kDump;

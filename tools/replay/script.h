@@ -24,17 +24,23 @@ struct Directive {
         kWait,
         kLose,
         kDump,
+        kDrop,
     };
     Kind kind = Kind::kIdle;
     int line = 0;
     // Numbers in the order the directive takes them: x, y, key state; a key
-    // code; a count; milliseconds; seconds; fail's count and after.
+    // code and its modifiers (kShift | kControl); a count; milliseconds;
+    // seconds; fail's count and after.
     std::uint64_t first = 0;
     std::uint64_t second = 0;
     std::uint64_t third = 0;
-    std::string text;  // bitmap path, dump name
+    std::string text;  // bitmap path, dump name, dropped file
     platform::Operation operation = platform::Operation::kCount;
 };
+
+// The modifiers a key directive names.
+constexpr std::uint64_t kShift = 1;
+constexpr std::uint64_t kControl = 2;
 
 struct Script {
     std::vector<Directive> directives;

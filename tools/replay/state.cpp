@@ -135,6 +135,8 @@ std::string StateJson(const app::Program& program, const Snapshot& snapshot, con
     member("BrushCursor", "{\"x\": " + std::to_string(c.x) + ", \"y\": " + std::to_string(c.y) +
                               ", \"previousX\": " + std::to_string(c.previousX) +
                               ", \"previousY\": " + std::to_string(c.previousY) + "}");
+    member("History", "{\"undo\": " + std::to_string(program.work.history.UndoSteps()) +
+                          ", \"redo\": " + std::to_string(program.work.history.RedoSteps()) + "}");
     member("AttachedPaletteSlot",
            snapshot.attachedSlot >= 0 ? std::to_string(snapshot.attachedSlot) : "null");
     std::string messages = "[";
