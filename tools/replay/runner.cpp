@@ -146,7 +146,7 @@ int RunReplay(const std::string& scriptText, const std::string& scriptName,
                     break;
                 case Kind::kDrop:
                     w.Drop(d.text);
-                    break;
+                    return HeadlessWindowSystem::Feed::kQueued;
                 case Kind::kDump:
                     run.clock = w.Clock();
                     writeError =
