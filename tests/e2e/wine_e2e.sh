@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # velmora.exe end to end under Wine, on the real DirectDraw in its exclusive
 # 640x480 mode: a virtual X server of exactly that size, no window manager,
-# a private Wine prefix. Then F2 saves into --save-dir, and a depth map made
-# by the Linux player opens with --open.
+# a private Wine prefix. Then F2 saves into --save-dir, Ctrl+Z takes the
+# stroke back, and a depth map made by the Linux player opens with --open.
 #   wine_e2e.sh BUILD_WINDOWS SCREEN_CHECK PALETTE_BMP REPLAY
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -36,6 +36,12 @@ box F2 Return "$rest" 120 40
 step=saved
 files=("$work"/saved/velmora-*)
 [[ ${#files[@]} == 2 && " ${files[*]} " == *"-depth.png "* ]] || fail "saved: ${files[*]}"
+# Ctrl+Z takes the stroke back, rebuilding only its rows.
+step=undo
+painted=$shot
+xdotool key ctrl+z
+poll period @ 240 395 305 314 80
+holds stroke "$painted" "$shot" 200 300
 finish
 
 # A plateau at depth 10 from the player, opened: the picture repeats every

@@ -3,7 +3,8 @@
 #   work_e2e.sh VELMORA REPLAY SCREEN_CHECK PALETTE_BMP work|window
 # work: a depth map painted and saved by the player opens as a stereogram;
 # F2 saves with a box; D shows the relief, painting goes on in it, and D
-# again shows the stereogram. window: --window makes a window of its own,
+# again shows the stereogram; Ctrl+Z takes the stroke back and Ctrl+Y puts
+# it again, each rebuilding only its rows. window: --window makes a window of its own,
 # smaller than the screen, painted through with the pointer free.
 set -euo pipefail
 source "$(dirname "$0")/x11.sh"
@@ -56,6 +57,18 @@ if [ "$mode" = work ]; then
     xdotool key d
     poll period @ 230 400 254 265 75
     holds period "$shot" 170 400 104 115 70
+    painted=$shot
+
+    step=undo # the stroke gone, only its rows rebuilt
+    xdotool key ctrl+z
+    poll period @ 230 400 254 265 80
+    holds stroke "$painted" "$shot" 200 250
+    holds period "$shot" 170 400 104 115 70
+    undone=$shot
+    step=redo
+    xdotool key ctrl+y
+    poll period @ 230 400 254 265 75
+    holds stroke "$undone" "$shot" 200 250
     finish
     exit 0
 fi
