@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "app/work.h"
 #include "app_support.h"
+#include "stereo/stroke.h"
 
 namespace velmora::app {
 namespace {
@@ -131,6 +133,42 @@ TEST(History, TheLimitDropsTheOldestSteps) {
     EXPECT_EQ(history.Undo(), nullptr);
     EXPECT_EQ(history.Record(a.data(), a.data()), nullptr);  // nothing changed
     EXPECT_EQ(history.RedoSteps(), 2U);
+}
+
+// Random strokes (both buttons, both scan directions), undos and redos:
+// the history never passes its limit, and undoing all it holds then putting
+// it all again gives back what was painted.
+TEST(History, RandomStrokesUndosAndRedosKeepTheLimitAndTheirWay) {
+    for (const unsigned seed : {1U, 2U, 3U}) {
+        Rig rig;
+        rig.program.work.history = History(60000);
+        std::mt19937 random(seed);
+        const auto pick = [&random](int n) { return static_cast<int>(random() % n); };
+        const auto ctrl = [](Rig& r, platform::WPARAM key) {
+            r.windows.Post(platform::WM_KEYDOWN, key, 0,
+                           platform::QueuedWindowSystem::kControlHeld);
+        };
+        for (int i = 0; i < 300; ++i) {
+            const int kind = pick(10);
+            if (kind == 0) {
+                rig.Post(platform::WM_KEYDOWN, 'B');
+            } else if (kind < 3) {
+                rig.Then([&, kind](Rig& r) { ctrl(r, kind == 1 ? 'Z' : 'Y'); });
+            } else {
+                rig.Move(pick(700), pick(500), static_cast<platform::WPARAM>(pick(4)));
+            }
+            rig.Then([](Rig& r) { EXPECT_LE(r.program.work.history.Bytes(), 60000U); });
+        }
+        std::vector<std::int8_t> painted;
+        std::vector<std::int8_t> again;
+        rig.Move(500, 400).Then([&](Rig& r) { stereo::CopyPaint(r.program.scene, painted); });
+        for (int i = 0; i < 2 * 60; ++i) {
+            rig.Then([&, i](Rig& r) { ctrl(r, i < 60 ? 'Z' : 'Y'); });
+        }
+        rig.Then([&](Rig& r) { stereo::CopyPaint(r.program.scene, again); });
+        ASSERT_EQ(rig.Run(), 0);
+        EXPECT_TRUE(!painted.empty() && painted == again) << seed;
+    }
 }
 
 }  // namespace
