@@ -96,6 +96,9 @@ TEST(StrokeSequence, DepthIsThePaintingPlusOneStampAndOnlyItsRowsChange) {
             }
             if (step % 8 == 0) {
                 ASSERT_EQ(DepthOf(f.scene), WithStamp(painted, stamp)) << "step " << step;
+                std::vector<std::int8_t> paint;
+                CopyPaint(f.scene, paint);
+                ASSERT_EQ(paint, painted) << "step " << step;  // the cursor is not paint
             }
         }
         // Moving on without a button takes the stamp out; the painting stays.
@@ -103,6 +106,10 @@ TEST(StrokeSequence, DepthIsThePaintingPlusOneStampAndOnlyItsRowsChange) {
         f.Stroke(600, 0, 0, {5, 0});
         EXPECT_EQ(DepthOf(f.scene), WithStamp(painted, f.scene.stamp));
         EXPECT_TRUE(f.PaddingIntact());
+        // A change under the stamp leaves the stamp where it was.
+        ChangeUnderStamp(f.scene, [](DepthMap& depth) { depth.Row(0)[600] = 9; });
+        painted[600] = 9;
+        EXPECT_EQ(DepthOf(f.scene), WithStamp(painted, f.scene.stamp));
     }
 }
 
