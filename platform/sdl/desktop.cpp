@@ -136,6 +136,7 @@ std::string SdlWindowSystem::Open(const std::string& title, bool windowed) {
     if (window_ == nullptr) {
         return std::string("cannot create the window: ") + SDL_GetError();
     }
+    wait_.Attach(window_);
     presenter_ = std::make_unique<Presenter>(device_);
     if (std::string failure = presenter_->Open(window_, windowed); !failure.empty()) {
         return failure;
@@ -303,7 +304,7 @@ bool SdlWindowSystem::Pump(bool wait) {
             }
             // Otherwise the primary is locked, and stays so while we sleep.
         }
-        if (SDL_WaitEventTimeout(nullptr, timeout) == 0 && timeout < 0) {
+        if (!wait_.Wait(timeout) && timeout < 0) {
             return false;  // the event source is gone
         }
         Drain();
@@ -333,7 +334,7 @@ void SdlWindowSystem::PaceIdlePass() {
             sleep = std::min(sleep, pacer_->UntilDue(now));
         }
         const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(sleep).count();
-        SDL_WaitEventTimeout(nullptr, static_cast<int>(std::max<std::int64_t>(milliseconds, 1)));
+        wait_.Wait(static_cast<int>(std::max<std::int64_t>(milliseconds, 1)));
         Drain();
     }
 }

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/ddraw/memory.h"
+#include "platform/sdl/event_wait.h"
 #include "platform/window/queued.h"
 
 struct SDL_Window;
@@ -79,6 +80,7 @@ class SdlWindowSystem : public QueuedWindowSystem {
     const DisplayDevice& device_;
     bool started_ = false;
     SDL_Window* window_ = nullptr;
+    EventWait wait_;
     bool windowed_ = false;
     std::unique_ptr<Presenter> presenter_;
     std::unique_ptr<PresentPacer> pacer_;

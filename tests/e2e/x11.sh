@@ -132,11 +132,15 @@ box() {
 }
 
 # Esc ends the program with status 0.
-finish() {
-    step=escape
+escape() {
     xdotool key Escape
     until_ok "still running" not running
     wait "$program_pid" || fail "exit status $?"
-    program_pid='' passed=1
+    program_pid=''
+}
+finish() {
+    step=escape
+    escape
+    passed=1
     echo "e2e $label: passed ($SECONDS s)"
 }
