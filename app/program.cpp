@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
+#include <cctype>
+#include <cstdio>
+#include <string_view>
 #include <cstdlib>
 
 #include "app/work.h"
@@ -23,12 +25,24 @@ constexpr std::int32_t kMaxDepth = 30;
 constexpr std::int32_t kMinDepth = -3;
 constexpr std::size_t kStatisticsBuffer = 100;
 
-// One decimal, rounded as printf's "%.1f" does, never a locale's comma.
+// One decimal, rounded as printf's "%.1f" does, with a point whatever the
+// locale puts between the digits.
 void AppendFixed(std::string& out, double value) {
     std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, 1);
-    out.append(buffer.data(), result.ptr);
+    const int written = std::snprintf(buffer.data(), buffer.size(), "%.1f", value);
+    const std::string_view text(
+        buffer.data(), written < 0 ? 0 : std::min<std::size_t>(written, buffer.size() - 1));
+    std::size_t whole = text.empty() || text[0] != '-' ? 0 : 1;
+    while (whole < text.size() && std::isdigit(static_cast<unsigned char>(text[whole])) != 0) {
+        ++whole;
+    }
+    if (whole == text.size()) {
+        out += text;  // no decimals: not a finite number
+        return;
+    }
+    out += text.substr(0, whole);
+    out += '.';
+    out += text.back();
 }
 
 void ShowStatistics(Program& program, HWND window) {

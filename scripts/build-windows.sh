@@ -22,25 +22,10 @@ build=build-windows
 # (static, over the mingw zlib) and kept while that folder lives. The
 # tarball is looked for in $VELMORA_DOWNLOADS (default $build/downloads) and
 # fetched into it from the machine's Debian mirror when missing.
-libpng_tarball=libpng1.6_1.6.39.orig.tar.gz
-libpng_sha256=a00e9d2f2f664186e4202db9299397f851aea71b36a35e74910b8820e380d441
+source scripts/fetch-source.sh
 if [ ! -f "$build/libpng/include/png.h" ]; then
-    downloads=${VELMORA_DOWNLOADS:-$build/downloads}
-    tarball=$downloads/$libpng_tarball
-    if [ ! -f "$tarball" ]; then
-        mkdir -p "$downloads"
-        # shellcheck disable=SC2016 # apt's own field name, not the shell's
-        mapfile -t mirrors < <(apt-get indextargets --no-release-info --format '$(REPO_URI)' |
-                               sort -u)
-        for mirror in "${mirrors[@]}"; do
-            curl -fsL -o "$tarball.part" "${mirror%/}/pool/main/libp/libpng1.6/$libpng_tarball" &&
-                mv "$tarball.part" "$tarball" && break
-        done
-        rm -f "$tarball.part"
-        [ -f "$tarball" ] || { echo "build-windows.sh: cannot fetch $libpng_tarball" >&2; exit 1; }
-    fi
-    echo "$libpng_sha256  $tarball" | sha256sum --check --quiet - ||
-        { echo "build-windows.sh: $tarball is not the expected libpng source" >&2; exit 1; }
+    tarball=$(fetch_debian_source "$libpng_pool" "$libpng_tarball" "$libpng_sha256" \
+              "$build/downloads") || { echo "build-windows.sh: no libpng source" >&2; exit 1; }
     work=$build/libpng-work
     rm -rf "$work" "$build/libpng"
     mkdir -p "$work/src"

@@ -5,6 +5,8 @@
 #   deps.sh fuzz    - clang and its libFuzzer runtime
 #   deps.sh windows - the mingw-w64 cross compiler, its zlib, zip and curl, for velmora.exe
 #   deps.sh wine    - Wine, to run velmora.exe and the Windows tests
+#   deps.sh web     - Emscripten, to build the page and the player in WebAssembly
+#   deps.sh browser - Chromium and npm, to test the page
 set -euo pipefail
 
 build_pkgs=(cmake g++ ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
@@ -14,6 +16,8 @@ e2e_pkgs=(xvfb xfonts-base xdotool imagemagick x11-utils procps)
 windows_pkgs=(gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 libz-mingw-w64-dev zip curl
               ca-certificates)
 wine_pkgs=(wine wine64 fonts-wine)
+web_pkgs=(emscripten zip curl ca-certificates bzip2 python3)
+browser_pkgs=(chromium)
 
 wanted=()
 for group in "$@"; do
@@ -23,6 +27,8 @@ for group in "$@"; do
         fuzz) wanted+=("${fuzz_pkgs[@]}") ;;
         windows) wanted+=("${windows_pkgs[@]}") ;;
         wine) wanted+=("${wine_pkgs[@]}") ;;
+        web) wanted+=("${web_pkgs[@]}") ;;
+        browser) wanted+=("${browser_pkgs[@]}") ;;
         *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
     esac
 done

@@ -66,7 +66,8 @@ struct DDSCAPS {
 
 // The 108-byte surface description. The pixel address takes the place of
 // the reserved word and the 32-bit pointer, so the record keeps its size
-// and every later field its offset with a 64-bit address.
+// and every later field its offset with a 64-bit address; where addresses
+// are 32 bits (WebAssembly) it fills the first half of that slot.
 struct DDSURFACEDESC {
     DWORD dwSize = 0;
     DWORD dwFlags = 0;
@@ -76,7 +77,10 @@ struct DDSURFACEDESC {
     DWORD dwBackBufferCount = 0;
     DWORD dwRefreshRate = 0;
     DWORD dwAlphaBitDepth = 0;
-    void* lpSurface = nullptr;
+    union {
+        void* lpSurface = nullptr;
+        std::uint64_t surfaceSlot_;
+    };
     DDCOLORKEY ddckCKDestOverlay;
     DDCOLORKEY ddckCKDestBlt;
     DDCOLORKEY ddckCKSrcOverlay;
