@@ -4,8 +4,8 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
-#include <string_view>
 #include <cstdlib>
+#include <string_view>
 
 #include "app/work.h"
 
