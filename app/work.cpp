@@ -226,11 +226,14 @@ void OpenDroppedFile(Program& program, HWND window, HDROP drop) {
     if (length > 0) {
         windows.DragQueryFileA(drop, 0, path.data(), length + 1);
     }
+    // The drop is let go once the file is read: a back end may keep the
+    // file only for as long as the drop lasts.
+    const files::DecodedDepth opened =
+        path.empty() ? files::DecodedDepth{} : files::ReadDepthFile(path);
     windows.DragFinish(drop);
     if (path.empty() || !program.scene.depth.Allocated()) {
         return;
     }
-    const files::DecodedDepth opened = files::ReadDepthFile(path);
     if (!opened.error.empty()) {
         windows.MessageBoxA(window, opened.error.c_str(), kCaption, MB_OK);
         return;

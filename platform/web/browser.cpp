@@ -14,10 +14,12 @@ constexpr int kHeight = 480;
 
 // The page's side of the back end lives in page.js, as Module.velmora*.
 
+// The bodies are JavaScript, which the formatter would break.
+// clang-format off
 // Until the next frame the browser shows (forInput: until input arrives
 // instead), letting the page run: input lands in the queue meanwhile.
 EM_ASYNC_JS(void, WaitInBrowser, (int forInput),
-            { await new Promise((resolve) = > Module.velmoraWait(resolve, forInput != = 0)); });
+            { await new Promise((resolve) => Module.velmoraWait(resolve, forInput !== 0)); });
 
 // The box in the page until its OK.
 EM_ASYNC_JS(void, BoxInBrowser, (const char* caption, const char* text),
@@ -26,7 +28,7 @@ EM_ASYNC_JS(void, BoxInBrowser, (const char* caption, const char* text),
 EM_JS(void, PresentInBrowser, (const std::uint8_t* rgba, int size),
       { Module.velmoraPresent(HEAPU8.subarray(rgba, rgba + size)); });
 
-EM_JS(void, PointerInBrowser, (int visible), { Module.velmoraPointer(visible != = 0); });
+EM_JS(void, PointerInBrowser, (int visible), { Module.velmoraPointer(visible !== 0); });
 
 EM_JS(int, DownloadInBrowser, (const char* name, const std::uint8_t* bytes, int size), {
     return Module.velmoraDownload(UTF8ToString(name), HEAPU8.slice(bytes, bytes + size)) ? 1 : 0;
@@ -37,7 +39,7 @@ EM_JS(double, CalendarInBrowser, (), { return Date.now() / 1000; });
 // "YYYYMMDD-HHMMSS" in the browser's local time.
 EM_JS(void, StampInBrowser, (char* out, int size), {
     const now = new Date();
-    const two = (n) = > String(n).padStart(2, "0");
+    const two = (n) => String(n).padStart(2, "0");
     const stamp = String(now.getFullYear()) + two(now.getMonth() + 1) + two(now.getDate()) + "-" +
                   two(now.getHours()) + two(now.getMinutes()) + two(now.getSeconds());
     stringToUTF8(stamp, out, size);
@@ -49,6 +51,8 @@ EM_JS(void, RemoveFromBrowser, (const char* path), {
     } catch (e) {
     }
 });
+
+// clang-format on
 
 }  // namespace
 

@@ -22,7 +22,10 @@ using namespace velmora;
 platform::web::BrowserWindowSystem* page = nullptr;
 app::Program* program = nullptr;
 
+// The body is JavaScript, which the formatter would break.
+// clang-format off
 EM_JS(void, EndedInBrowser, (int status), { Module.velmoraEnded(status); });
+// clang-format on
 
 }  // namespace
 
