@@ -26,8 +26,9 @@ target_link_options(velmora PRIVATE $<$<CONFIG:Release>:-s>)
 # They read the executable's own resources, so the resource script is theirs
 # too. gtest_main comes from windows-tests.cmake.
 if(VELMORA_TESTS)
-  add_executable(velmora_win32_tests tests/win32_layer_test.cpp
+  add_executable(velmora_win32_tests tests/win32_layer_test.cpp tests/win32_window_test.cpp
                  ${VELMORA_RESOURCE_SCRIPT})
-  target_link_libraries(velmora_win32_tests PRIVATE velmora_platform_win32 gtest_main)
+  target_link_libraries(velmora_win32_tests PRIVATE velmora_platform_win32 velmora_app
+                        velmora_platform_window velmora_resources gtest_main)
   target_include_directories(velmora_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 endif()
