@@ -43,3 +43,7 @@ enable_testing()
 foreach(suite ${VELMORA_WINE_SUITES})
   add_test(NAME ${suite} COMMAND ${suite} --gtest_brief=1)
 endforeach()
+
+# Another program taking the foreground from velmora.exe and giving it back,
+# for the end-to-end test under Wine.
+add_executable(velmora_activate WIN32 tests/wine/activate.cpp)
