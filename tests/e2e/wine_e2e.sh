@@ -53,6 +53,14 @@ painted=$shot
 xdotool key ctrl+z
 poll period @ 240 395 305 314 80
 holds stroke "$painted" "$shot" 200 300
+# Another program takes the screen and gives it back, both ways round; the
+# picture comes back with the pointer still.
+for order in restore-first activate-first; do
+    step=$order
+    kept=$shot
+    wine "$build/velmora_activate.exe" "$order" || fail "velmora_activate.exe $order: $?"
+    poll same "$kept" @ 120 40 # a pointer move on the way back may stamp the brush again
+done
 finish
 
 # A plateau at depth 10 from the player, opened: the picture repeats every
