@@ -46,4 +46,4 @@ endforeach()
 
 # Another program taking the foreground from velmora.exe and giving it back,
 # for the end-to-end test under Wine.
-add_executable(velmora_activate WIN32 tests/wine/activate.cpp)
+add_executable(velmora_activate WIN32 tests/win32_activate.cpp)

@@ -22,3 +22,5 @@ bash scripts/build-windows.sh --tests
 ctest --test-dir build-windows --output-on-failure
 bash tests/e2e/wine_e2e.sh build-windows "$build/velmora_screen_check" resources/ALL.bmp \
      "$build/velmora-replay"
+bash tests/e2e/wine_e2e.sh build-windows "$build/velmora_screen_check" resources/ALL.bmp \
+     "$build/velmora-replay" window

@@ -141,8 +141,8 @@ std::string SdlWindowSystem::Open(const std::string& title, bool windowed) {
     if (std::string failure = presenter_->Open(window_, windowed); !failure.empty()) {
         return failure;
     }
-    frameInterval_ = presenter_->RefreshInterval();
-    pacer_ = std::make_unique<PresentPacer>(frameInterval_);
+    idle_.SetInterval(presenter_->RefreshInterval());
+    pacer_ = std::make_unique<PresentPacer>(idle_.Interval());
     return {};
 }
 
@@ -321,15 +321,10 @@ void SdlWindowSystem::PaceIdlePass() {
     while (QueuedMessages() == 0) {
         PresentIfDue(false);
         const Clock::time_point now = Clock::now();
-        if (now >= nextIdlePass_) {
-            // On schedule, with no burst to catch up after a long stretch of input.
-            nextIdlePass_ += frameInterval_;
-            if (nextIdlePass_ < now) {
-                nextIdlePass_ = now + frameInterval_;
-            }
+        if (idle_.Take(now)) {
             return;
         }
-        Clock::duration sleep = nextIdlePass_ - now;
+        Clock::duration sleep = idle_.Until(now);
         if (shown_ && pacer_->Pending(Generation())) {
             sleep = std::min(sleep, pacer_->UntilDue(now));
         }

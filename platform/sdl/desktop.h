@@ -7,12 +7,12 @@
 // messages; boxes are modal. It translates and nothing more: what a message
 // means is the program's business.
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "platform/ddraw/memory.h"
+#include "platform/present.h"
 #include "platform/sdl/event_wait.h"
 #include "platform/window/queued.h"
 
@@ -22,7 +22,6 @@ union SDL_Event;
 namespace velmora::platform {
 
 class Presenter;
-class PresentPacer;
 
 class SdlWindowSystem : public QueuedWindowSystem {
   public:
@@ -84,9 +83,7 @@ class SdlWindowSystem : public QueuedWindowSystem {
     bool windowed_ = false;
     std::unique_ptr<Presenter> presenter_;
     std::unique_ptr<PresentPacer> pacer_;
-    // The loop's idle passes come once per frame the screen can show.
-    std::chrono::steady_clock::duration frameInterval_{};
-    std::chrono::steady_clock::time_point nextIdlePass_{};
+    IdleSchedule idle_;
     bool shown_ = false;
     bool boxShown_ = false;
     // Buttons and modifiers as of the event being translated.

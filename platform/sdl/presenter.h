@@ -4,58 +4,19 @@
 // palette), or a view the program drew in its place, in an SDL window, and
 // decides when showing it again is worth it.
 
-#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "platform/ddraw/memory.h"
+#include "platform/present.h"
 
 struct SDL_Renderer;
 struct SDL_Texture;
 struct SDL_Window;
 
 namespace velmora::platform {
-
-using ColourLookup = std::array<std::uint32_t, 256>;
-
-// The screen colours of the 256 indexes as ARGB8888. Without a palette there
-// is nothing to colour the indexes with: every index shows black.
-void BuildLookup(const MemoryPalette* palette, ColourLookup& lookup);
-
-// Colours a 640x480 index frame into 32-bit pixels; `targetPitch` in bytes.
-void ColourFrame(const std::uint8_t* indexes, std::ptrdiff_t pitch, const ColourLookup& lookup,
-                 std::uint32_t* target, std::ptrdiff_t targetPitch);
-
-// When to present. Without vsync nothing paces the presentations, so this
-// does: at most one per refresh interval however often the screen changes
-// (the flicker changes it on every pass of the idle loop), none while
-// nothing changed, and none while input waits, unless the change has
-// already waited a whole interval.
-class PresentPacer {
-  public:
-    using Clock = std::chrono::steady_clock;
-
-    explicit PresentPacer(Clock::duration interval) : interval_(interval) {}
-
-    // The window lost its contents (expose, a box on top): show it again.
-    void Invalidate() { invalid_ = true; }
-    bool Pending(std::uint64_t generation) const { return invalid_ || generation != shown_; }
-    bool Due(std::uint64_t generation, Clock::time_point now, bool inputWaiting);
-    // How long until a pending change may be presented; zero when it may now.
-    Clock::duration UntilDue(Clock::time_point now) const;
-    void Presented(std::uint64_t generation, Clock::time_point now);
-
-  private:
-    Clock::duration interval_;
-    std::uint64_t shown_ = 0;
-    bool invalid_ = true;
-    bool presentedOnce_ = false;
-    Clock::time_point lastPresent_{};
-    std::optional<Clock::time_point> pendingSince_;
-};
 
 // A streaming 640x480 ARGB texture scaled, letterboxed and nearest-neighbour,
 // onto the whole window.

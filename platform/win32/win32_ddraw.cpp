@@ -35,6 +35,13 @@ class Win32DirectDraw final : public Counted<platform::IDirectDraw> {
     // window is in the foreground; false when it did not.
     bool ReapplyDisplayMode();
 
+    // A restore of the primary while its window cannot be seen (minimised,
+    // activated before it is restored) puts the picture back where nothing
+    // shows it, and showing the window again erases it: ShowKeptPicture
+    // then puts it on screen again.
+    void NoteRestored(const Win32Surface& surface);
+    void ShowKeptPicture();
+
     // The wrapper for a surface attached to `root`: the one already made
     // for that system object, or a new one holding the reference passed in.
     Win32Surface* AttachedWrapper(Win32Surface& root, ::IDirectDrawSurface* system);
@@ -51,6 +58,8 @@ class Win32DirectDraw final : public Counted<platform::IDirectDraw> {
     platform::DWORD modeBits_ = 0;
     std::vector<std::unique_ptr<Win32Surface>> surfaces_;
     std::vector<std::unique_ptr<Win32Palette>> palettes_;
+    Win32Surface* primary_ = nullptr;
+    bool keptPictureHidden_ = false;
 };
 
 class Win32Palette final : public Counted<platform::IDirectDrawPalette> {
@@ -222,6 +231,9 @@ class Win32Surface final : public Counted<platform::IDirectDrawSurface> {
         if (result == DDERR_WRONGMODE && owner_.ReapplyDisplayMode()) {
             result = system_->Restore();
         }
+        if (result == DD_OK) {
+            owner_.NoteRestored(*this);
+        }
         return result;
     }
 
@@ -270,6 +282,8 @@ class Win32Surface final : public Counted<platform::IDirectDrawSurface> {
     Gdi& Graphics() override { return owner_.Graphics(); }
 
     ::IDirectDrawSurface* System() const { return system_; }
+    // The back buffer of a flipping primary, or null.
+    const Win32Surface* BackBuffer() const { return attached_.empty() ? nullptr : attached_[0]; }
     void Attach(Win32Surface* attached) { attached_.push_back(attached); }
     void Close() { End(); }
 
@@ -369,6 +383,9 @@ platform::HRESULT Win32DirectDraw::CreateSurface(platform::DDSURFACEDESC* descri
     }
     surfaces_.push_back(std::make_unique<Win32Surface>(*this, made));
     *surface = surfaces_.back().get();
+    if ((description->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) != 0) {
+        primary_ = surfaces_.back().get();
+    }
     return DD_OK;
 }
 
@@ -397,6 +414,35 @@ platform::HRESULT Win32DirectDraw::CreatePalette(platform::DWORD flags,
     palettes_.push_back(std::make_unique<Win32Palette>(made));
     *palette = palettes_.back().get();
     return DD_OK;
+}
+
+namespace {
+
+bool Hidden(::HWND window) {
+    return ::IsIconic(window) != FALSE || ::IsWindowVisible(window) == FALSE;
+}
+
+}  // namespace
+
+void Win32DirectDraw::NoteRestored(const Win32Surface& surface) {
+    if (&surface == primary_ && window_ != nullptr && Hidden(window_)) {
+        keptPictureHidden_ = true;
+    }
+}
+
+void Win32DirectDraw::ShowKeptPicture() {
+    if (!keptPictureHidden_ || !Alive() || primary_ == nullptr || window_ == nullptr ||
+        Hidden(window_)) {
+        return;
+    }
+    keptPictureHidden_ = false;
+    // Both buffers hold the kept picture since the restore: copying one onto
+    // the other shows it without a frame of the program's.
+    const Win32Surface* back = primary_->BackBuffer();
+    if (primary_->System() != nullptr && back != nullptr && back->System() != nullptr) {
+        primary_->System()->BltFast(0, 0, back->System(), nullptr,
+                                    DDBLTFAST_NOCOLORKEY | DDBLTFAST_WAIT);
+    }
 }
 
 Win32Surface* Win32DirectDraw::AttachedWrapper(Win32Surface& root, ::IDirectDrawSurface* system) {
@@ -432,6 +478,12 @@ void Win32DirectDraw::End() {
 Win32DisplayDriver::Win32DisplayDriver(Gdi& gdi) : gdi_(gdi) {}
 
 Win32DisplayDriver::~Win32DisplayDriver() = default;
+
+void Win32DisplayDriver::ShowKeptPicture() {
+    for (const auto& object : objects_) {
+        object->ShowKeptPicture();
+    }
+}
 
 void Win32DisplayDriver::ShowGdiSurface() {
     for (const auto& object : objects_) {

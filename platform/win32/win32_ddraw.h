@@ -35,6 +35,10 @@ class Win32DisplayDriver : public DisplayDriver {
     // after every presented frame, so the screen does not change.
     void ShowGdiSurface();
 
+    // After the window painted itself: a picture restored while the window
+    // could not be seen is put on screen again (no frame, nothing drawn).
+    void ShowKeptPicture();
+
   private:
     Gdi& gdi_;
     std::vector<std::unique_ptr<Win32DirectDraw>> objects_;

@@ -212,28 +212,26 @@ platform::LRESULT Win32WindowSystem::DispatchMessageA(const platform::MSG* messa
 // flicker step). More than one per shown frame is work no one sees: sleep
 // until the next frame is due, or until input arrives (true).
 bool Win32WindowSystem::WaitForInputOrNextFrame() {
-    using Clock = std::chrono::steady_clock;
-    if (frameInterval_ == Clock::duration::zero()) {
-        frameInterval_ = RefreshInterval();
-    }
+    using Clock = IdleSchedule::Clock;
+    IdleSchedule& idle = Idle();
     Clock::time_point now = Clock::now();
-    if (now < nextIdlePass_) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(nextIdlePass_ - now);
-        if (::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<::DWORD>(left.count()),
+    if (const auto left = idle.Until(now); left != Clock::duration::zero()) {
+        const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(left);
+        if (::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<::DWORD>(milliseconds.count()),
                                           QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) {
             return true;
         }
         now = Clock::now();
-        if (now < nextIdlePass_) {
-            return true;  // woken early without input: look and wait again
-        }
     }
-    // On schedule, with no burst to catch up after a long stretch of input.
-    nextIdlePass_ += frameInterval_;
-    if (nextIdlePass_ < now) {
-        nextIdlePass_ = now + frameInterval_;
+    // Woken early without input: look and wait again.
+    return !idle.Take(now);
+}
+
+IdleSchedule& Win32WindowSystem::Idle() {
+    if (idle_.Interval() == IdleSchedule::Clock::duration::zero()) {
+        idle_.SetInterval(RefreshInterval());
     }
-    return false;
+    return idle_;
 }
 
 bool Win32WindowSystem::WaitMessage() {
@@ -281,7 +279,11 @@ int Win32WindowSystem::MessageBoxA(platform::HWND owner, const char* text, const
     if (beforeMessageBox_) {
         beforeMessageBox_();
     }
-    return ::MessageBoxA(SystemHandle<::HWND>(owner), text, caption, type);
+    std::string shown = text != nullptr ? text : "";
+    if (!boxAddition_.first.empty() && shown == boxAddition_.first) {
+        shown += "\n\n" + boxAddition_.second;
+    }
+    return ::MessageBoxA(SystemHandle<::HWND>(owner), shown.c_str(), caption, type);
 }
 
 std::uint32_t Win32WindowSystem::CalendarSeconds() {
@@ -312,15 +314,20 @@ platform::LRESULT Win32WindowSystem::CallClassProcedure(platform::HWND window,
             }
         }
     }
-    const platform::LRESULT result =
-        procedure != nullptr && *procedure
-            ? (*procedure)(window, message, wParam, lParam)
-            : ::DefWindowProcA(SystemHandle<::HWND>(window), message, wParam, lParam);
+    platform::LRESULT result = 0;
+    if (!Intercept(window, message, wParam, lParam, result)) {
+        result = procedure != nullptr && *procedure
+                     ? (*procedure)(window, message, wParam, lParam)
+                     : ::DefWindowProcA(SystemHandle<::HWND>(window), message, wParam, lParam);
+    }
+    if (message == WM_PAINT && afterPaint_) {
+        afterPaint_();
+    }
     if (message == WM_NCDESTROY) {
         windows_.erase(window);
     }
     if (message == WM_DISPLAYCHANGE) {
-        frameInterval_ = {};  // read the new mode's rate at the next idle pass
+        idle_.SetInterval({});  // read the new mode's rate at the next idle pass
     }
     return result;
 }

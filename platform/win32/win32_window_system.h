@@ -5,7 +5,6 @@
 // procedures; one system window procedure forwards each message to the
 // procedure of the window's class.
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -14,6 +13,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "platform/present.h"
 #include "platform/window/window_system.h"
 
 namespace velmora::platform::win32 {
@@ -71,22 +71,40 @@ class Win32WindowSystem : public WindowSystem {
     // Called before every message box is shown (the display brings the
     // surface GDI draws on to the front).
     void SetBeforeMessageBox(std::function<void()> hook) { beforeMessageBox_ = std::move(hook); }
+    // A box whose text is exactly `text` gets `addition` as a line of its own.
+    void AddToBox(std::string text, std::string addition) {
+        boxAddition_ = {std::move(text), std::move(addition)};
+    }
+    // Called after a window of ours has painted itself (WM_PAINT handled):
+    // the window is on screen again after it was hidden or covered.
+    void SetAfterPaint(std::function<void()> hook) { afterPaint_ = std::move(hook); }
 
     // Runs the procedure of the window's class (default processing for a
     // class registered elsewhere). Called by the system window procedure.
     LRESULT CallClassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-  private:
-    bool WaitForInputOrNextFrame();
+  protected:
+    // Nothing is waiting and the loop is about to take its idle step: waits
+    // until that step is due (false) or input arrives (true).
+    virtual bool WaitForInputOrNextFrame();
+    // Sees a message before the window's procedure does and may change its
+    // parameters; true when it handled the message itself (with `result`).
+    virtual bool Intercept(HWND /*window*/, UINT /*message*/, WPARAM& /*wParam*/,
+                           LPARAM& /*lParam*/, LRESULT& /*result*/) {
+        return false;
+    }
+    // The loop's idle passes come once per frame the screen can show; the
+    // interval is zero until the display's refresh rate has been read.
+    IdleSchedule& Idle();
 
+  private:
     std::map<std::string, std::shared_ptr<const WNDPROC>> classes_;  // by lower-case name
     std::unordered_map<HWND, std::shared_ptr<const WNDPROC>> windows_;
     TakenMessage taken_;
     std::function<void()> beforeMessageBox_;
-    // The loop's idle passes come once per frame the screen can show; zero
-    // until the display's refresh rate has been read.
-    std::chrono::steady_clock::duration frameInterval_{};
-    std::chrono::steady_clock::time_point nextIdlePass_{};
+    std::pair<std::string, std::string> boxAddition_;
+    std::function<void()> afterPaint_;
+    IdleSchedule idle_;
 };
 
 }  // namespace velmora::platform::win32

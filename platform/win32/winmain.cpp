@@ -10,11 +10,15 @@
 
 #include "app/command_line.h"
 #include "app/program.h"
+#include "platform/ddraw/memory.h"
 #include "platform/files.h"
 #include "platform/win32/win32_ddraw.h"
+#include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_gdi.h"
 #include "platform/win32/win32_kernel.h"
 #include "platform/win32/win32_window_system.h"
+#include "platform/window/memory_kernel.h"
+#include "resources/embedded.h"
 // Last: it defines many of the names above as macros.
 #include "platform/win32/system_headers.h"
 
@@ -37,6 +41,36 @@ void WriteToParentConsole() {
     }
 }
 
+// The exclusive screen is the picture: the depth view needs the desktop's
+// presentation, which only a window of its own has.
+std::string UsageText() {
+    std::string text = velmora::app::UsageText(true);
+    const std::string depthView = "  D               depth view on / off\n";
+    if (const auto at = text.find(depthView); at != std::string::npos) {
+        text.replace(at, depthView.size(),
+                     "  D               depth view on / off (with --window; nothing on the\n"
+                     "                  exclusive screen)\n");
+    }
+    return text;
+}
+
+// A window of its own: the in-memory DirectDraw layer holds the surfaces
+// and GDI shows them; the bitmap ALL is the one compiled into the program.
+int RunInWindow(const velmora::app::Options& options, velmora::files::DecodedDepth opened) {
+    using namespace velmora;
+    platform::FaultInjector faults;
+    // Our RT_BITMAP, which the windows.h macro of that name hides here.
+    constexpr std::uint32_t kBitmapType = 2;
+    std::vector<platform::Resource> embedded;
+    embedded.push_back({"ALL", kBitmapType, resources::AllBitmap()});
+    platform::MemoryKernel kernel(faults, std::move(embedded));
+    platform::DisplayDevice device(faults);
+    platform::win32::Win32DesktopWindowSystem windows(device);
+    app::Program program(app::Platform{windows, kernel, device});
+    app::TakeOptions(program, options, platform::DefaultSaveFolder(), std::move(opened));
+    return app::RunProgram(program, SW_SHOWDEFAULT);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
@@ -51,12 +85,21 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
     if (!arguments.empty()) {
         WriteToParentConsole();
     }
-    // A window of its own and the depth view need the desktop's own
-    // presentation, which the exclusive DirectDraw screen does not have.
-    const app::Options options = app::ParseOptions(arguments, false);
+    const app::Options options = app::ParseOptions(arguments, true);
+    if (options.action == app::Options::Action::kHelp) {
+        std::cout << UsageText();
+        return 0;
+    }
+    if (options.action == app::Options::Action::kError) {
+        std::cerr << "velmora: " << options.error << "\n" << UsageText();
+        return 2;
+    }
     files::DecodedDepth opened;
-    if (const auto status = app::PrepareRun(options, false, opened, std::cout, std::cerr)) {
+    if (const auto status = app::PrepareRun(options, true, opened, std::cout, std::cerr)) {
         return *status;
+    }
+    if (options.windowed) {
+        return RunInWindow(options, std::move(opened));
     }
 
     platform::win32::Win32Gdi gdi;
@@ -64,6 +107,9 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
     platform::win32::Win32WindowSystem windows;
     platform::win32::Win32DisplayDriver device(gdi);
     windows.SetBeforeMessageBox([&device] { device.ShowGdiSurface(); });
+    windows.SetAfterPaint([&device] { device.ShowKeptPicture(); });
+    windows.AddToBox(app::kInitFailedText,
+                     "The screen mode could not be set: velmora.exe --window runs in a window.");
     app::Program program(app::Platform{windows, kernel, device});
     app::TakeOptions(program, options, platform::DefaultSaveFolder(), std::move(opened));
     return app::RunProgram(program, showCode);

@@ -3,17 +3,28 @@
 # 640x480 mode: a virtual X server of exactly that size, no window manager,
 # a private Wine prefix. Then F2 saves into --save-dir, Ctrl+Z takes the
 # stroke back, and a depth map made by the Linux player opens with --open.
-#   wine_e2e.sh BUILD_WINDOWS SCREEN_CHECK PALETTE_BMP REPLAY
+# window: velmora.exe --window on a larger screen, in a window of its own.
+#   wine_e2e.sh BUILD_WINDOWS SCREEN_CHECK PALETTE_BMP REPLAY [exclusive|window]
 set -euo pipefail
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
+mode=${5:-exclusive}
 source "$here/x11.sh"
 source "$here/../wine/prefix.sh"
-e2e_begin wine "$2" "$3" 640x480
+if [ "$mode" = window ]; then
+    e2e_begin wine-window "$2" "$3" 1400x1100
+else
+    e2e_begin wine "$2" "$3" 640x480
+fi
 trap 'wine_stop; e2e_end' EXIT
 [ -f "$build/velmora.exe" ] || fail "no $build/velmora.exe (scripts/build-windows.sh)"
 wine_template "$build"
 wine_private "$build/wine-template" "$work/wine"
+
+if [ "$mode" = window ]; then
+    source "$here/wine_window.sh"
+    exit 0
+fi
 
 # Fast moves reach the program merged into fewer.
 pace=0.02
@@ -42,6 +53,14 @@ painted=$shot
 xdotool key ctrl+z
 poll period @ 240 395 305 314 80
 holds stroke "$painted" "$shot" 200 300
+# Another program takes the screen and gives it back, both ways round; the
+# picture comes back with the pointer still.
+for order in restore-first activate-first; do
+    step=$order
+    kept=$shot
+    wine "$build/velmora_activate.exe" "$order" || fail "velmora_activate.exe $order: $?"
+    poll same "$kept" @ 120 40 # a pointer move on the way back may stamp the brush again
+done
 finish
 
 # A plateau at depth 10 from the player, opened: the picture repeats every

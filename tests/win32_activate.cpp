@@ -35,8 +35,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszClassName = "VelmoraOther";
     RegisterClassA(&windowClass);
-    const HWND other = CreateWindowExA(0, "VelmoraOther", "other", WS_POPUP | WS_VISIBLE, 0, 0,
-                                       640, 480, nullptr, nullptr, instance, nullptr);
+    const HWND other = CreateWindowExA(0, "VelmoraOther", "other", WS_POPUP | WS_VISIBLE, 0, 0, 640,
+                                       480, nullptr, nullptr, instance, nullptr);
     SetForegroundWindow(other);
     PumpFor(1500);
     if (IsIconic(painter) == FALSE) {
