@@ -32,7 +32,7 @@ std::string WholeMapFile() {
     }
     std::string error;
     const auto png = velmora::files::EncodeViewPng(argb.data(), error);
-    const std::string path =
+    std::string path =
         (std::filesystem::temp_directory_path() / "velmora-history-bench.png").string();
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file != nullptr) {

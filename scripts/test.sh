@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds every test with AddressSanitizer and UndefinedBehaviorSanitizer and
-# runs the whole suite through CTest; then cross-builds the Windows program
-# and its unit tests and runs them under Wine.
+# runs the whole suite through CTest; then builds the web version and tests
+# it under Node and in headless Chromium; then cross-builds the Windows
+# program and its unit tests and runs them under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +15,14 @@ cmake --build "$build" -j "$(nproc)"
 export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
+# The web build: the player in WebAssembly under Node against the native
+# one, then the page in headless Chromium, judged by the same screen check.
+bash scripts/deps.sh browser
+bash scripts/build-web.sh
+bash tests/web/player_compare.sh "$build/velmora-replay" build-web/velmora-replay.js
+bash tests/web/web_e2e.sh build-web "$build/velmora_screen_check" resources/ALL.bmp \
+     "$build/velmora-replay"
 
 # The Windows build, under Wine: the unit tests, then velmora.exe end to end,
 # judged by the screen check built above.
