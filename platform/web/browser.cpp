@@ -16,10 +16,11 @@ constexpr int kHeight = 480;
 
 // The bodies are JavaScript, which the formatter would break.
 // clang-format off
-// Until the next frame the browser shows (forInput: until input arrives
-// instead), letting the page run: input lands in the queue meanwhile.
-EM_ASYNC_JS(void, WaitInBrowser, (int forInput),
-            { await new Promise((resolve) => Module.velmoraWait(resolve, forInput !== 0)); });
+// Until the next frame the browser shows (mode 0), until input arrives
+// (1), or until input or half a second (2), letting the page run: input
+// lands in the queue meanwhile.
+EM_ASYNC_JS(void, WaitInBrowser, (int mode),
+            { await new Promise((resolve) => Module.velmoraWait(resolve, mode)); });
 
 // The box in the page until its OK.
 EM_ASYNC_JS(void, BoxInBrowser, (const char* caption, const char* text),
@@ -57,6 +58,7 @@ EM_JS(void, RemoveFromBrowser, (const char* path), {
 }  // namespace
 
 void BrowserWindowSystem::Pointer(UINT message, WPARAM keyState, LPARAM position) {
+    ++inputs_;
     const HWND window = MainWindow();
     if (window != 0) {
         Enqueue(MSG{window, message, keyState, position});
@@ -64,6 +66,7 @@ void BrowserWindowSystem::Pointer(UINT message, WPARAM keyState, LPARAM position
 }
 
 void BrowserWindowSystem::Key(WPARAM virtualKey, bool shift, bool control) {
+    ++inputs_;
     const HWND window = MainWindow();
     if (window != 0) {
         Enqueue(MSG{window, WM_KEYDOWN, virtualKey, 0},
@@ -72,6 +75,7 @@ void BrowserWindowSystem::Key(WPARAM virtualKey, bool shift, bool control) {
 }
 
 void BrowserWindowSystem::Activate(bool active) {
+    ++inputs_;
     const HWND window = MainWindow();
     if (window != 0) {
         Enqueue(MSG{window, WM_ACTIVATEAPP, active ? WPARAM{1} : WPARAM{0}, 0});
@@ -79,6 +83,7 @@ void BrowserWindowSystem::Activate(bool active) {
 }
 
 void BrowserWindowSystem::Drop(const std::string& path) {
+    ++inputs_;
     EnqueueDrop({path});
 }
 
@@ -123,12 +128,20 @@ void BrowserWindowSystem::ShowPointer(bool visible) {
 // Each pass hands the page one frame (or, waiting, until input comes): the
 // input that arrived meanwhile is queued, and a changed screen is shown once
 // per frame, never while input waits to be handled first.
+//
+// At rest (an idle pass that changed nothing on screen, and no input since
+// the last pass) the next frame would bring nothing either: the wait is for
+// input then, or half a second, so a still page costs next to nothing.
 bool BrowserWindowSystem::Pump(bool wait) {
     while (true) {
         if (QueuedMessages() != 0) {
             return true;
         }
-        WaitInBrowser(wait ? 1 : 0);
+        const std::uint64_t generation = device_.ScreenGeneration() + viewGeneration_;
+        const bool still = generation == restingGeneration_ && inputs_ == restingInputs_;
+        restingGeneration_ = generation;
+        restingInputs_ = inputs_;
+        WaitInBrowser(wait ? 1 : still ? 2 : 0);
         if (QueuedMessages() != 0) {
             return true;
         }

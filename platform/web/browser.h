@@ -49,6 +49,11 @@ class BrowserWindowSystem : public QueuedWindowSystem {
     const std::uint32_t* view_ = nullptr;
     std::uint64_t viewGeneration_ = 0;
     std::uint64_t shownGeneration_ = ~std::uint64_t{0};
+    // For telling a page at rest: the screen and the input count at the
+    // last wait.
+    std::uint64_t restingGeneration_ = ~std::uint64_t{0};
+    std::uint64_t inputs_ = 0;
+    std::uint64_t restingInputs_ = 0;
     std::vector<std::uint8_t> rgba_ = std::vector<std::uint8_t>(640 * 480 * 4);
 };
 

@@ -135,9 +135,13 @@ var Module = {
   printErr: (text) => console.warn(text),
   onAbort: (what) => velmoraFailed("Velmora stopped: " + what),
   preRun: [() => { Module.FS.mkdir("/files"); Module.FS.chdir("/files"); }],
-  velmoraWait(resolve, forInput) {
-    if (forInput) wake = resolve;
-    else requestAnimationFrame(() => resolve());
+  velmoraWait(resolve, mode) {
+    if (mode === 0) {
+      requestAnimationFrame(() => resolve());
+      return;
+    }
+    const timer = mode === 2 ? setTimeout(() => { wake = null; resolve(); }, 500) : 0;
+    wake = () => { clearTimeout(timer); resolve(); };
   },
   velmoraBox(caption, text) {
     document.getElementById("box-caption").textContent = caption;
