@@ -12,9 +12,13 @@ mapfile -t sources < <(git ls-files '*.cpp' '*.h')
 clang-format --dry-run -Werror "${sources[@]}"
 
 is_windows_unit() { [[ $1 == platform/win32/* || $1 == tests/win32_* ]]; }
-linux_units=() windows_units=()
+# The browser back end's units that need Emscripten's headers.
+is_web_unit() { [[ $1 == platform/web/browser.cpp || $1 == platform/web/web_main.cpp ]]; }
+linux_units=() windows_units=() web_units=()
 while read -r unit; do
-    if is_windows_unit "$unit"; then windows_units+=("$unit"); else linux_units+=("$unit"); fi
+    if is_windows_unit "$unit"; then windows_units+=("$unit")
+    elif is_web_unit "$unit"; then web_units+=("$unit")
+    else linux_units+=("$unit"); fi
 done < <(git ls-files '*.cpp')
 clang-tidy -p "$build" --quiet "${linux_units[@]}"
 
@@ -28,4 +32,17 @@ if [ -f "$windows/compile_commands.json" ]; then
     clang-tidy -p "$windows" --quiet "${extra[@]}" "${windows_units[@]}"
 else
     echo "lint.sh: $windows not configured (scripts/build-windows.sh); Windows units skipped" >&2
+fi
+
+web=build-web
+if [ -f "$web/compile_commands.json" ]; then
+    # clang reads em++'s compile commands as its own, given Emscripten's target
+    # and system root as emcc passes them.
+    sysroot=/usr/share/emscripten/cache/sysroot
+    clang-tidy -p "$web" --quiet --extra-arg=--target=wasm32-unknown-emscripten \
+        "--extra-arg=--sysroot=$sysroot" --extra-arg=-Xclang --extra-arg=-iwithsysroot/include/compat \
+        --extra-arg=-D__EMSCRIPTEN__ --extra-arg=-DEMSCRIPTEN --extra-arg=-D_LIBCPP_ABI_VERSION=2 \
+        "${web_units[@]}"
+else
+    echo "lint.sh: $web not configured (scripts/build-web.sh); browser units skipped" >&2
 fi

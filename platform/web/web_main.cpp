@@ -4,6 +4,8 @@
 
 #include <emscripten.h>
 
+#include <cstdio>
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -78,7 +80,9 @@ EMSCRIPTEN_KEEPALIVE int velmora_drawing_depth() {
 
 }  // extern "C"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     const app::Options options =
         app::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), false);
     files::DecodedDepth opened;
@@ -101,4 +105,17 @@ int main(int argc, char** argv) {
     program = nullptr;
     EndedInBrowser(status);
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        // Out of memory, most likely: the page says the program has ended.
+        std::fprintf(stderr, "velmora: %s\n", error.what());
+        EndedInBrowser(1);
+        return 1;
+    }
 }
