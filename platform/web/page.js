@@ -133,7 +133,8 @@ var Module = {
   noInitialRun: true,
   print: (text) => console.log(text),
   printErr: (text) => console.warn(text),
-  onAbort: (what) => velmoraFailed("Velmora stopped: " + what),
+  onAbort: (what) => velmoraFailed((running ? "Velmora stopped: "
+                                             : "Velmora could not be loaded (velmora.wasm): ") + what),
   preRun: [() => { Module.FS.mkdir("/files"); Module.FS.chdir("/files"); }],
   velmoraWait(resolve, mode) {
     if (mode === 0) {

@@ -189,6 +189,44 @@ async function main() {
     await page.waitForFunction(() => !document.getElementById("notice").hidden &&
       document.getElementById("notice").textContent.includes("Velmora has ended"), { timeout: 10000 });
     if (errors.length > 0) fail(`page errors: ${errors.join("; ")}`);
+
+    // A second page: ?open= a map from the same site, and one whose program
+    // cannot be loaded, both answered through request interception.
+    step = "open-at-start";
+    const second = await browser.newPage();
+    await second.setViewport({ width: 800, height: 640 });
+    await second.setRequestInterception(true);
+    second.on("request", (request) => {
+      if (request.url().endsWith("/maps/plateau.png")) {
+        request.respond({ status: 200, contentType: "image/png", body: fs.readFileSync(map) });
+      } else if (request.url().endsWith("/velmora.wasm") && step === "no-program") {
+        request.respond({ status: 404, body: "" });
+      } else {
+        request.continue();
+      }
+    });
+    await second.goto(url + "?open=maps/plateau.png");
+    const canvas = async () => {
+      const rgba = await second.evaluate(() => Array.from(
+        document.getElementById("picture").getContext("2d").getImageData(0, 0, 640, 480).data));
+      const ppm = Buffer.alloc(640 * 480 * 3);
+      for (let i = 0, j = 0; i < rgba.length; i += 4) {
+        ppm[j++] = rgba[i]; ppm[j++] = rgba[i + 1]; ppm[j++] = rgba[i + 2];
+      }
+      const file = path.join(work, "second.ppm");
+      fs.writeFileSync(file, Buffer.concat([Buffer.from("P6\n640 480\n255\n"), ppm]));
+      return file;
+    };
+    const until = Date.now() + 15000;
+    while (judge(["period", await canvas(), 170, 400, 104, 115, 70]).status !== 0) {
+      if (Date.now() > until) fail("the map in the address did not open");
+      await sleep(100);
+    }
+    step = "no-program"; // a clear message instead of a blank canvas
+    await second.goto(url);
+    await second.waitForFunction(() => !document.getElementById("notice").hidden &&
+      document.getElementById("notice").textContent.startsWith("Velmora could not be loaded"),
+    { timeout: 15000 });
   } finally {
     await browser.close();
   }
