@@ -19,8 +19,7 @@ while [ $# -gt 0 ]; do
     shift
 done
 
-version=$(sed -n 's/^project(Velmora VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || { echo "release.sh: no version in CMakeLists.txt" >&2; exit 1; }
+version=$(bash scripts/version.sh)
 fail() { echo "release.sh: $*" >&2; exit 1; }
 [ -z "$(git status --porcelain --untracked-files=no)" ] ||
     echo "release.sh: uncommitted changes are not in the source tarball" >&2
@@ -42,6 +41,8 @@ if [ "$source_only" = 0 ]; then
     cp "$deb" "$dist/"
 
     bash scripts/build-windows.sh
+    unzip -p build-windows/velmora-windows.zip README.txt | grep -q "^Velmora $version for Windows" ||
+        fail "the Windows zip's README.txt does not name version $version"
     cp build-windows/velmora-windows.zip "$dist/velmora-$version-windows-x64.zip"
 
     bash scripts/build-web.sh

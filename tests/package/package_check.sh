@@ -12,7 +12,7 @@ cd "$here/../.."
 fail() { echo "package_check: FAILED: $*" >&2; exit 1; }
 
 bash scripts/package.sh
-version=$(sed -n 's/^project(Velmora VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+version=$(bash scripts/version.sh)
 deb=build-package/velmora_${version}_amd64.deb
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "$deb is not version $version"
 lintian --fail-on error "$deb" 2>/dev/null || fail "lintian reports errors"

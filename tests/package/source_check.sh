@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 fail() { echo "source_check: FAILED: $*" >&2; exit 1; }
-version=$(sed -n 's/^project(Velmora VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+version=$(bash scripts/version.sh)
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/velmora-source.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 
