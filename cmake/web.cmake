@@ -18,3 +18,6 @@ target_link_options(velmora PRIVATE -sENVIRONMENT=web -sASYNCIFY -sASYNCIFY_STAC
                     -sALLOW_MEMORY_GROWTH=1 -sINVOKE_RUN=0 -sFORCE_FILESYSTEM=1
                     -sEXPORTED_RUNTIME_METHODS=callMain,FS,stringToUTF8,lengthBytesUTF8
                     -sEXPORTED_FUNCTIONS=_main,_malloc,_free,_velmora_pointer,_velmora_key,_velmora_virtual_key,_velmora_activate,_velmora_drop,_velmora_drawing_depth)
+
+# The page names the version it was built from.
+configure_file(${CMAKE_SOURCE_DIR}/platform/web/index.html ${CMAKE_BINARY_DIR}/index.html @ONLY)

@@ -1,11 +1,17 @@
 #!/usr/bin/env python3
-"""Writes velmora.ico: the program's icon for Explorer, at 16x16, 32x32 and
-48x48, 32 bits per pixel. A field of random dots in the colours of the
-pattern bitmap's colour cube, with a white V standing on it.
+"""The program's icon: a field of random dots in the colours of the pattern
+bitmap's colour cube, with a white V standing on it.
+
+  make_icon.py [velmora.ico]     Explorer's icon, 16x16, 32x32 and 48x48, 32 bits
+  make_icon.py --png SIZE PATH   one size as an RGB PNG, for the desktop's themes
+
+Every size is drawn from this source, so the desktop icons and the checked-in
+velmora.ico cannot drift apart.
 """
 import random
 import struct
 import sys
+import zlib
 
 SIZES = (16, 32, 48)
 
@@ -28,8 +34,13 @@ def in_v(x, y, size):
     return abs(u - left) <= half_width or abs(u - right) <= half_width
 
 
-def image(size):
+def pixels(size):
+    """Rows of (r, g, b), top row first."""
     rng = random.Random(0x1C0 + size)
+    # Dots stay about 1/32 of the icon wide, so large sizes are not grey noise;
+    # up to 48 pixels every pixel is a dot of its own.
+    cell = max(1, size // 32)
+    dots = {}
     rows = []
     for y in range(size):
         row = []
@@ -39,20 +50,38 @@ def image(size):
             elif any(in_v(x + dx, y + dy, size) for dx in (-1, 0, 1) for dy in (-1, 0, 1)):
                 row.append((0, 0, 0))
             else:
-                row.append(dot_colour(rng))
+                key = (x // cell, y // cell)
+                if key not in dots:
+                    dots[key] = dot_colour(rng)
+                row.append(dots[key])
         rows.append(row)
+    return rows
+
+
+def ico_image(size):
+    rows = pixels(size)
     # Bottom-up BGRA pixels, then an all-opaque AND mask (rows of 32 bits).
-    pixels = b"".join(
+    bgra = b"".join(
         struct.pack("<BBBB", b, g, r, 255) for row in reversed(rows) for (r, g, b) in row)
     mask_row = ((size + 31) // 32) * 4
     mask = bytes(mask_row * size)
-    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, len(pixels) + len(mask),
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, len(bgra) + len(mask),
                          0, 0, 0, 0)
-    return header + pixels + mask
+    return header + bgra + mask
 
 
-def main(path):
-    images = [image(size) for size in SIZES]
+def png(size):
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data)))
+    raw = b"".join(b"\0" + bytes(c for pixel in row for c in pixel) for row in pixels(size))
+    # No time or text chunks: the same size gives the same bytes.
+    header = struct.pack(">IIBBBBB", size, size, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def write_ico(path):
+    images = [ico_image(size) for size in SIZES]
     directory = struct.pack("<HHH", 0, 1, len(images))
     offset = len(directory) + 16 * len(images)
     entries = b""
@@ -63,5 +92,15 @@ def main(path):
         out.write(directory + entries + b"".join(images))
 
 
+def main(args):
+    if args[:1] == ["--png"] and len(args) == 3 and args[1].isdigit() and int(args[1]) >= 8:
+        with open(args[2], "wb") as out:
+            out.write(png(int(args[1])))
+    elif len(args) <= 1 and args[:1] != ["--png"]:
+        write_ico(args[0] if args else "velmora.ico")
+    else:
+        sys.exit("usage: make_icon.py [ICO] | --png SIZE PATH")
+
+
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "velmora.ico")
+    main(sys.argv[1:])

@@ -74,7 +74,7 @@ cmake --build "$build" -j "$(nproc)" </dev/null
 site=$build/site
 rm -rf "$site" "$build/velmora-web.zip"
 mkdir -p "$site"
-cp platform/web/index.html platform/web/velmora.css platform/web/page.js resources/velmora.ico \
+cp "$build/index.html" platform/web/velmora.css platform/web/page.js resources/velmora.ico \
    "$build/velmora.js" "$build/velmora.wasm" "$site/"
 (cd "$site" && zip -q -X -r "../velmora-web.zip" .)
 echo "Built $site and $build/velmora-web.zip; the player: $build/velmora-replay.js"

@@ -51,8 +51,11 @@ staging="$build/package"
 rm -rf "$staging" "$package"
 mkdir -p "$staging"
 cp "$build/velmora.exe" "$staging/velmora.exe"
-# Windows readers expect CR LF line ends.
-sed 's/$/\r/' platform/win32/README-windows.txt >"$staging/README.txt"
+# Windows readers expect CR LF line ends; the title names the version.
+awk -v version="$(bash scripts/version.sh)" '
+    NR == 1 { sub(/^Velmora /, "Velmora " version " ") }
+    NR == 2 && /^=+$/ { $0 = title; gsub(/./, "=") }
+    { title = $0; printf "%s\r\n", $0 }' platform/win32/README-windows.txt >"$staging/README.txt"
 (cd "$staging" && zip -q -X "../velmora-windows.zip" velmora.exe README.txt)
 rm -rf "$staging"
 echo "Built $build/velmora.exe and $package"

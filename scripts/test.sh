@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every test with AddressSanitizer and UndefinedBehaviorSanitizer and
-# runs the whole suite through CTest; then builds the web version and tests
+# runs the whole suite through CTest; then checks the Debian package and the
+# source tarball; then builds the web version and tests
 # it under Node and in headless Chromium; then cross-builds the Windows
 # program and its unit tests and runs them under Wine.
 set -euo pipefail
@@ -15,6 +16,12 @@ cmake --build "$build" -j "$(nproc)"
 export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
+# The Debian package, unpacked into a throwaway root, against this build;
+# then the source tarball built and unit-tested outside the repository
+# (without rebuilding the Windows and web release files).
+bash tests/package/package_check.sh "$build" resources/ALL.bmp
+bash tests/package/source_check.sh
 
 # The web build: the player in WebAssembly under Node against the native
 # one, then the page in headless Chromium, judged by the same screen check.

@@ -2,8 +2,10 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iostream>
 
+#include "app/command_line.h"
 #include "tests/app_support.h"
 #include "tools/replay/script.h"
 
@@ -209,6 +211,17 @@ TEST(Replay, CommandLineAndDemos) {
     EXPECT_EQ(ReplayMain(2, piped, out, err), kExitBadScript);
     std::cin.rdbuf(terminal);
     EXPECT_NE(err.str().find("<stdin>:2: unknown directive 'jump'"), std::string::npos);
+    // --version (the painter's version) and --help answer on standard output,
+    // whatever else is given.
+    const std::pair<const char*, std::string> answers[] = {
+        {"--version", "velmora-replay " + app::VersionText().substr(std::strlen("velmora "))},
+        {"--help", "usage: velmora-replay [--out DIR] [--open FILE] SCRIPT\n"}};
+    for (const auto& [asked, answer] : answers) {
+        std::ostringstream said;
+        const char* argv[] = {"r", "--out", "/nonexistent", asked};
+        EXPECT_EQ(ReplayMain(4, argv, said, err), kExitOk) << asked;
+        EXPECT_EQ(said.str().substr(0, answer.size()), answer);
+    }
     for (const char* demo : {"steps", "target", "bars"}) {
         const fs::path dir = test::OwnPath(std::string("demo-") + demo);
         const std::string script = std::string(VELMORA_DEMO_DIR) + "/" + demo + ".velmora";

@@ -21,7 +21,9 @@ namespace {
 using platform::HeadlessWindowSystem;
 using Kind = Directive::Kind;
 
-constexpr const char* kUsage = "usage: velmora-replay [--out DIR] [--open FILE] SCRIPT\n";
+constexpr const char* kUsage =
+    "usage: velmora-replay [--out DIR] [--open FILE] SCRIPT\n"
+    "       velmora-replay --help | --version\n";
 
 std::string BoxLine(const std::string& text) {
     std::string line = "Velmora: ";
@@ -193,6 +195,10 @@ int ReplayMain(int argc, const char* const* argv, std::ostream& out, std::ostrea
     bool haveScript = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--version" || arg == "--help") {
+            out << (arg == "--help" ? kUsage : "velmora-replay " VELMORA_VERSION "\n");
+            return kExitOk;
+        }
         if (arg == "--out" && i + 1 < argc) {
             outputDirectory = argv[++i];
         } else if (arg == "--open" && i + 1 < argc) {
