@@ -133,6 +133,9 @@ TEST(History, TheLimitDropsTheOldestSteps) {
     EXPECT_EQ(history.Undo(), nullptr);
     EXPECT_EQ(history.Record(a.data(), a.data()), nullptr);  // nothing changed
     EXPECT_EQ(history.RedoSteps(), 2U);
+    b[0] = 9;  // a new step drops the two that could have been put again, and their bytes
+    const std::size_t bytes = history.Record(a.data(), b.data())->bytes;
+    EXPECT_EQ(bytes, history.Bytes());
 }
 
 // Random strokes (both buttons, both scan directions), undos and redos:
