@@ -14,6 +14,18 @@ let shots = 0;
 const fail = (what) => { throw new Error(`web e2e: FAILED at '${step}': ${what}`); };
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
+// The page's canvas as a binary PPM file for screen_check.
+async function canvasPpm(page, file) {
+  const rgba = await page.evaluate(() => Array.from(
+    document.getElementById("picture").getContext("2d").getImageData(0, 0, 640, 480).data));
+  const ppm = Buffer.alloc(640 * 480 * 3);
+  for (let i = 0, j = 0; i < rgba.length; i += 4) {
+    ppm[j++] = rgba[i]; ppm[j++] = rgba[i + 1]; ppm[j++] = rgba[i + 2];
+  }
+  fs.writeFileSync(file, Buffer.concat([Buffer.from("P6\n640 480\n255\n"), ppm]));
+  return file;
+}
+
 async function main() {
   const downloads = path.join(work, "downloads");
   fs.mkdirSync(downloads, { recursive: true });
@@ -32,18 +44,7 @@ async function main() {
     await cdp.send("Page.setDownloadBehavior", { behavior: "allow", downloadPath: downloads });
     await page.goto(url);
 
-    // The canvas as a binary PPM for screen_check.
-    const shoot = async () => {
-      const rgba = await page.evaluate(() => Array.from(
-        document.getElementById("picture").getContext("2d").getImageData(0, 0, 640, 480).data));
-      const ppm = Buffer.alloc(640 * 480 * 3);
-      for (let i = 0, j = 0; i < rgba.length; i += 4) {
-        ppm[j++] = rgba[i]; ppm[j++] = rgba[i + 1]; ppm[j++] = rgba[i + 2];
-      }
-      const file = path.join(work, `${String(++shots).padStart(2, "0")}-${step}.ppm`);
-      fs.writeFileSync(file, Buffer.concat([Buffer.from("P6\n640 480\n255\n"), ppm]));
-      return file;
-    };
+    const shoot = () => canvasPpm(page, path.join(work, `${String(++shots).padStart(2, "0")}-${step}.ppm`));
     const judge = (args) => spawnSync(check, args, { encoding: "utf8" });
     // Until `screen_check ARGS` (@ the newest canvas) passes, or with want 1 until it fails.
     const poll = async (args, want = 0) => {
@@ -206,17 +207,7 @@ async function main() {
       }
     });
     await second.goto(url + "?open=maps/plateau.png");
-    const canvas = async () => {
-      const rgba = await second.evaluate(() => Array.from(
-        document.getElementById("picture").getContext("2d").getImageData(0, 0, 640, 480).data));
-      const ppm = Buffer.alloc(640 * 480 * 3);
-      for (let i = 0, j = 0; i < rgba.length; i += 4) {
-        ppm[j++] = rgba[i]; ppm[j++] = rgba[i + 1]; ppm[j++] = rgba[i + 2];
-      }
-      const file = path.join(work, "second.ppm");
-      fs.writeFileSync(file, Buffer.concat([Buffer.from("P6\n640 480\n255\n"), ppm]));
-      return file;
-    };
+    const canvas = () => canvasPpm(second, path.join(work, "second.ppm"));
     const until = Date.now() + 15000;
     while (judge(["period", await canvas(), 170, 400, 104, 115, 70]).status !== 0) {
       if (Date.now() > until) fail("the map in the address did not open");
