@@ -109,11 +109,11 @@ std::ptrdiff_t MemorySurface::Pitch() const {
 }
 
 const std::uint8_t* MemorySurface::Pixels() const {
-    return buffer_ ? buffer_->bytes.data() : nullptr;
+    return buffer_ ? buffer_->Data() : nullptr;
 }
 
 std::uint8_t* MemorySurface::MutablePixels() {
-    return buffer_ ? buffer_->bytes.data() : nullptr;
+    return buffer_ ? buffer_->Data() : nullptr;
 }
 
 void MemorySurface::NoteChange() const {
@@ -168,7 +168,7 @@ HRESULT MemorySurface::Lock(const RECT* rect, DDSURFACEDESC* description, DWORD 
     description->dwWidth = static_cast<DWORD>(width_);
     description->dwHeight = static_cast<DWORD>(height_);
     description->lPitch = static_cast<LONG>(buffer_->pitch);
-    description->lpSurface = buffer_->bytes.data() + area.top * buffer_->pitch + area.left;
+    description->lpSurface = buffer_->Data() + area.top * buffer_->pitch + area.left;
     FillFormat(description->ddpfPixelFormat);
     description->ddsCaps.dwCaps = caps_;
     return DD_OK;
@@ -222,16 +222,16 @@ HRESULT MemorySurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* sourceSurfa
     }
     // Whole rows between equal pitches are one block.
     if (x == 0 && from.left == 0 && w == buffer_->pitch && w == source->buffer_->pitch) {
-        std::memmove(buffer_->bytes.data() + static_cast<std::int64_t>(y) * w,
-                     source->buffer_->bytes.data() + from.top * w, static_cast<std::size_t>(w * h));
+        std::memmove(buffer_->Data() + static_cast<std::int64_t>(y) * w,
+                     source->buffer_->Data() + from.top * w, static_cast<std::size_t>(w * h));
         NoteChange();
         return DD_OK;
     }
     for (std::int64_t row = 0; row < h; ++row) {
         const std::uint8_t* src =
-            source->buffer_->bytes.data() + (from.top + row) * source->buffer_->pitch + from.left;
+            source->buffer_->Data() + (from.top + row) * source->buffer_->pitch + from.left;
         std::uint8_t* dst =
-            buffer_->bytes.data() + (static_cast<std::int64_t>(y) + row) * buffer_->pitch + x;
+            buffer_->Data() + (static_cast<std::int64_t>(y) + row) * buffer_->pitch + x;
         std::memmove(dst, src, static_cast<std::size_t>(w));
     }
     NoteChange();
@@ -318,7 +318,7 @@ void MemorySurface::Lose() {
         return;
     }
     lost_ = true;
-    std::fill(buffer_->bytes.begin(), buffer_->bytes.end(), std::uint8_t{0});
+    std::fill_n(buffer_->Data(), buffer_->Size(), std::uint8_t{0});
     // The other program set its own colours: the screen shows ours again
     // only when the palette is attached anew.
     if (primary_ && palette_ != nullptr) {
@@ -475,7 +475,7 @@ HRESULT MemoryDirectDraw::CreateSurface(DDSURFACEDESC* description, IDirectDrawS
         made->caps_ = surfaceCaps;
         made->buffer_ = std::make_unique<MemorySurface::Buffer>();
         made->buffer_->pitch = device_.PitchFor(width);
-        made->buffer_->bytes.assign(static_cast<std::size_t>(made->buffer_->pitch * height), 0);
+        made->buffer_->Assign(static_cast<std::size_t>(made->buffer_->pitch * height));
         device_.surfaces_.push_back(std::move(made));
         return device_.surfaces_.back().get();
     };

@@ -76,9 +76,27 @@ class MemorySurface : public Counted<IDirectDrawSurface> {
   private:
     friend class DisplayDevice;
     friend class MemoryDirectDraw;
+    // The pixels, starting on a page boundary: two surfaces' pixels placed
+    // just a few bytes further apart than a whole number of pages make a
+    // frame copy between them many times slower (4K aliasing), as the
+    // allocator of the WebAssembly build did.
     struct Buffer {
+        static constexpr std::size_t kAlignment = 4096;
         std::ptrdiff_t pitch = 0;
-        std::vector<std::uint8_t> bytes;
+
+        void Assign(std::size_t size) {
+            storage_.assign(size + kAlignment, 0);
+            const auto address = reinterpret_cast<std::uintptr_t>(storage_.data());
+            data_ = storage_.data() + (kAlignment - address % kAlignment) % kAlignment;
+            size_ = size;
+        }
+        std::uint8_t* Data() { return data_; }
+        std::size_t Size() const { return size_; }
+
+      private:
+        std::vector<std::uint8_t> storage_;
+        std::uint8_t* data_ = nullptr;
+        std::size_t size_ = 0;
     };
     MemorySurface(DisplayDevice& device, MemoryDirectDraw* owner)
         : device_(device), owner_(owner) {}
