@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/program.h"
+#include "bench/headless_program.h"
 #include "files/depth_png.h"
 #include "platform/ddraw/memory.h"
 #include "platform/headless/headless.h"
@@ -45,12 +46,9 @@ std::string WholeMapFile() {
 // Makes one step (a left drag of 20 moves across 200 columns, or a drop),
 // then each iteration takes it back or puts it again.
 void RunUndo(benchmark::State& state, bool wholeMap) {
-    platform::FaultInjector faults;
-    platform::DisplayDevice device(faults);
-    platform::MemoryKernel kernel(faults,
-                                  {{"ALL", platform::RT_BITMAP, velmora::resources::AllBitmap()}});
-    HeadlessWindowSystem windows(faults);
-    velmora::app::Program program(velmora::app::Platform{windows, kernel, device});
+    velmora::bench::HeadlessProgram run;
+    HeadlessWindowSystem& windows = run.windows;
+    velmora::app::Program& program = run.program;
     const std::string map = wholeMap ? WholeMapFile() : std::string();
     int setUp = 0;
     int i = 0;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/program.h"
+#include "bench/headless_program.h"
 #include "platform/ddraw/memory.h"
 #include "platform/headless/headless.h"
 #include "platform/window/memory_kernel.h"
@@ -102,12 +103,9 @@ BENCHMARK(BM_FrameFloor);
 void RunFrames(benchmark::State& state, bool backward) {
     using velmora::platform::HeadlessWindowSystem;
     namespace platform = velmora::platform;
-    platform::FaultInjector faults;
-    platform::DisplayDevice device(faults);
-    platform::MemoryKernel kernel(faults,
-                                  {{"ALL", platform::RT_BITMAP, velmora::resources::AllBitmap()}});
-    HeadlessWindowSystem windows(faults);
-    velmora::app::Program program(velmora::app::Platform{windows, kernel, device});
+    velmora::bench::HeadlessProgram run;
+    HeadlessWindowSystem& windows = run.windows;
+    velmora::app::Program& program = run.program;
     std::vector<platform::WPARAM> setUpKeys{platform::VK_UP, platform::VK_UP, platform::VK_UP};
     if (backward) {
         setUpKeys.push_back(0x42);  // B: leftward scans left of the split column

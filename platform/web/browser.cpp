@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/present.h"
+
 namespace velmora::platform::web {
 
 namespace {
@@ -169,28 +171,17 @@ void BrowserWindowSystem::PresentIfChanged() {
     }
     auto* out = reinterpret_cast<std::uint32_t*>(rgba_.data());
     // Canvas pixels are R, G, B, A bytes: 0xAABBGGRR read little-endian.
+    const auto toCanvas = [](std::uint32_t argb) {
+        return 0xFF000000U | (argb & 0xFF00U) | (argb >> 16 & 0xFFU) | (argb & 0xFFU) << 16;
+    };
     if (view_ != nullptr) {
-        std::transform(view_, view_ + kWidth * kHeight, out, [](std::uint32_t argb) {
-            return 0xFF000000U | (argb & 0xFF00U) | (argb >> 16 & 0xFFU) | (argb & 0xFFU) << 16;
-        });
+        std::transform(view_, view_ + kWidth * kHeight, out, toCanvas);
     } else if (primary != nullptr && primary->Pixels() != nullptr && primary->Width() == kWidth &&
                primary->Height() == kHeight) {
-        std::array<std::uint32_t, 256> lookup{};
-        lookup.fill(0xFF000000U);
-        const MemoryPalette* palette = device_.ScreenPalette();
-        if (palette != nullptr && palette->Alive()) {
-            const auto& entries = palette->Entries();
-            for (std::size_t i = 0; i < lookup.size(); ++i) {
-                lookup[i] = 0xFF000000U | static_cast<std::uint32_t>(entries[i].peBlue) << 16 |
-                            static_cast<std::uint32_t>(entries[i].peGreen) << 8 | entries[i].peRed;
-            }
-        }
-        for (int y = 0; y < kHeight; ++y) {
-            const std::uint8_t* row =
-                primary->Pixels() + static_cast<std::ptrdiff_t>(y) * primary->Pitch();
-            std::transform(row, row + kWidth, out + static_cast<std::ptrdiff_t>(y) * kWidth,
-                           [&lookup](std::uint8_t index) { return lookup[index]; });
-        }
+        ColourLookup lookup{};
+        BuildLookup(device_.ScreenPalette(), lookup);
+        std::transform(lookup.begin(), lookup.end(), lookup.begin(), toCanvas);
+        ColourFrame(primary->Pixels(), primary->Pitch(), lookup, out, kWidth * 4);
     } else {
         std::fill_n(out, kWidth * kHeight, 0xFF000000U);
     }
