@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -103,22 +101,7 @@ TEST(GdiPresenter, ScreenThroughItsPaletteAndTheViewAtWholeScales) {
         ASSERT_TRUE(presenter.Present(HandleValue(canvas.dc), 2));
         ::GdiFlush();
         EXPECT_EQ(WrongBlocks(canvas, 2, [&view](int x, int y) { return view[y * 640 + x]; }), 0);
-
-        // The cost of one presentation, printed for the README.
         presenter.ShowView(nullptr);
-        for (const int scale : {1, 2}) {
-            constexpr int kRuns = 40;
-            const auto start = std::chrono::steady_clock::now();
-            for (int i = 0; i < kRuns; ++i) {
-                presenter.Present(HandleValue(canvas.dc), scale);
-                ::GdiFlush();
-            }
-            const std::chrono::duration<double, std::milli> spent =
-                std::chrono::steady_clock::now() - start;
-            std::printf("one presentation, %s, scale %d: %.2f ms\n",
-                        path == GdiPresenter::Path::kIndexes ? "8-bit DIB" : "32-bit conversion",
-                        scale, spent.count() / kRuns);
-        }
         ASSERT_EQ(rig.primary->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
     }
     ASSERT_EQ(rig.primary->Unlock(locked.lpSurface), DD_OK);
